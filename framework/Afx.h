@@ -1,0 +1,13 @@
+#pragma once
+
+// The application framework: a thin layer over Win32 in the shape of the
+// classes this program is written against.
+#include "AfxMessageBox.h"
+#include "CDataExchange.h"
+#include "CDialog.h"
+#include "CFile.h"
+#include "CPaintDC.h"
+#include "CSpinButtonCtrl.h"
+#include "CString.h"
+#include "CWinApp.h"
+#include "CWnd.h"

@@ -1,0 +1,59 @@
+#include "CDataExchange.h"
+
+#include <stdlib.h>
+
+#include "AfxMessageBox.h"
+#include "CDialog.h"
+#include "IntegerText.h"
+
+CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE),
+      m_hWndLastControl(NULL) {}
+
+HWND CDataExchange::PrepareCtrl(int nIDC) {
+    m_hWndLastControl = GetDlgItem(m_pDlgWnd->m_hWnd, nIDC);
+    return m_hWndLastControl;
+}
+
+void CDataExchange::Fail() {
+    m_bFailed = TRUE;
+    if (m_hWndLastControl == NULL)
+        return;
+    SetFocus(m_hWndLastControl);
+    SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (!pDX->m_bFailed && rControl.m_hWnd == NULL)
+        rControl.m_hWnd = pDX->PrepareCtrl(nIDC);
+}
+
+namespace {
+
+bool ReadInteger(HWND hWndCtrl, int* pnValue) {
+    int cch = GetWindowTextLengthA(hWndCtrl);
+    char* psz = static_cast<char*>(malloc(cch + 1));
+    if (psz == NULL)
+        return false;
+    GetWindowTextA(hWndCtrl, psz, cch + 1);
+    psz[cch] = '\0';
+    bool bParsed = ParseIntegerText(psz, pnValue);
+    free(psz);
+    return bParsed;
+}
+
+} // namespace
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    if (pDX->m_bFailed)
+        return;
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (!pDX->m_bSaveAndValidate) {
+        char szText[16];
+        wsprintfA(szText, "%d", value);
+        SetWindowTextA(hWndCtrl, szText);
+    } else if (!ReadInteger(hWndCtrl, &value)) {
+        AfxMessageBox("Please enter an integer.");
+        pDX->Fail();
+    }
+}

@@ -1,0 +1,68 @@
+#include "CWinApp.h"
+
+#include <mbctype.h>
+
+namespace {
+CWinApp* g_pApp = NULL;
+}
+
+CWinApp::CWinApp()
+    : m_hInstance(NULL), m_pszAppName(m_szAppName), m_pMainWnd(NULL), m_nExitCode(0) {
+    m_szAppName[0] = '\0';
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = NULL;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return m_nExitCode;
+}
+
+void CWinApp::SetModuleData(HINSTANCE hInstance) {
+    m_hInstance = hInstance;
+    // The application's name is its module's base name, as the user sees it
+    // in Explorer: "Kestrin" for Kestrin.exe.
+    char szPath[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(hInstance, szPath, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return;
+    LPSTR pszName = szPath;
+    for (LPSTR psz = szPath; *psz != '\0'; psz = CharNextA(psz))
+        if (*psz == '\\' || *psz == '/' || *psz == ':')
+            pszName = psz + 1;
+    LPSTR pszDot = NULL;
+    for (LPSTR psz = pszName; *psz != '\0'; psz = CharNextA(psz))
+        if (*psz == '.')
+            pszDot = psz;
+    if (pszDot != NULL)
+        *pszDot = '\0';
+    lstrcpynA(m_szAppName, pszName, MAX_PATH);
+}
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+HINSTANCE AfxGetResourceHandle() {
+    return g_pApp != NULL && g_pApp->m_hInstance != NULL ? g_pApp->m_hInstance
+                                                         : GetModuleHandleA(NULL);
+}
+
+int AfxWinMain(HINSTANCE hInstance, LPSTR, int) {
+    // Multibyte string functions follow the system's ANSI code page, which
+    // is the code page of every narrow string this program handles.
+    _setmbcp(_MB_CP_ANSI);
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL)
+        return 1;
+    pApp->SetModuleData(hInstance);
+    pApp->InitInstance();
+    return pApp->ExitInstance();
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+class CWnd;
+
+// The one application object. The framework's entry point fills in the
+// module data, runs InitInstance and ends the process with ExitInstance's
+// result; it has no message loop of its own, since this program's whole
+// life is a modal dialog run inside InitInstance.
+class CWinApp {
+public:
+    CWinApp();
+    virtual ~CWinApp();
+
+    virtual BOOL InitInstance();
+    virtual int ExitInstance();
+
+    // The 3-D look is the standard look of every control since Windows 95:
+    // there is nothing to switch on.
+    BOOL Enable3dControls() { return TRUE; }
+
+    HINSTANCE m_hInstance;
+    LPCSTR m_pszAppName;
+    CWnd* m_pMainWnd;
+    int m_nExitCode;
+
+private:
+    friend int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow);
+    void SetModuleData(HINSTANCE hInstance);
+
+    char m_szAppName[MAX_PATH];
+};
+
+CWinApp* AfxGetApp();
+HINSTANCE AfxGetResourceHandle();
+int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine, int nCmdShow);
+
+// The dialogs host no ActiveX controls, so there is no container to enable.
+inline void AfxEnableControlContainer() {}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <stddef.h>
+
+// Turns hand-off bytes into the bytes of a narrow string in place. Each zero
+// byte met is dropped and the byte after it is taken without a look, so
+// 16-bit text of characters below 256 loses its high bytes, single-byte text
+// passes unchanged, and a 16-bit zero character still ends the text. The
+// place freed at the end of the buffer reads as zero.
+void RemoveZeroBytes(unsigned char* pb, size_t cb);
+
+// The length of the text at the start of the buffer: up to the first zero
+// byte, or the whole buffer when there is none.
+size_t TextLength(const unsigned char* pb, size_t cb);
+
+// A hand-off that starts with the UTF-16LE byte-order mark holds 16-bit text
+// of any characters rather than bytes to strip.
+bool HasUtf16Bom(const unsigned char* pb, size_t cb);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "framework/CString.h"
+
+// The fixed place where the host program leaves the printer name.
+#define HANDOFF_FILE_PATH "c:\\~QorTmp.Dat"
+
+// Reads the hand-off file, deletes it and returns the printer name it holds.
+// A file that cannot be opened, read or held in memory gives an empty name;
+// a file that was opened is deleted whatever it holds.
+CString ReadHandoffFile(LPCSTR pszPath);

@@ -1,0 +1,133 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "support/KestrinProcess.h"
+#include "support/TestFiles.h"
+#include "ui/resource.h"
+
+namespace {
+
+const DWORD EXIT_NOTHING_SENT = 1;
+
+// Presses an arrow key in a field as the up-down control sees it: down and
+// up again, delivered synchronously so the field can be read right after.
+void PressArrow(HWND hEdit, UINT vk) {
+    SendMessageA(hEdit, WM_KEYDOWN, vk, 1);
+    SendMessageA(hEdit, WM_KEYUP, vk, 0xC0000001);
+}
+
+class Dialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteFileBytes(HANDOFF_PATH, std::string("D\0e\0m\0o\0\0\0", 10));
+        m_kestrin.reset(new KestrinProcess());
+        ASSERT_NE(m_kestrin->WaitForDialog(), nullptr) << "no dialog captioned QLA Image Size";
+    }
+
+    KestrinProcess& Kestrin() { return *m_kestrin; }
+
+    std::unique_ptr<KestrinProcess> m_kestrin;
+};
+
+TEST_F(Dialog, OpensWithZeroSizesAndTheSpinRangeAndConsumesTheHandoff) {
+    EXPECT_FALSE(FileExists(HANDOFF_PATH));
+    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "0");
+    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "0");
+    for (int nID : {IDC_SPIN_X, IDC_SPIN_Y}) {
+        LRESULT range = SendMessageA(Kestrin().Item(nID), UDM_GETRANGE, 0, 0);
+        EXPECT_EQ(LOWORD(range), 25000) << "upper limit of " << nID;
+        EXPECT_EQ(HIWORD(range), 0) << "lower limit of " << nID;
+    }
+    EXPECT_TRUE(Kestrin().WaitForFocus(Kestrin().Item(IDC_EDIT_X)));
+
+    Kestrin().PostKey(Kestrin().Item(IDC_EDIT_X), VK_ESCAPE);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+
+    // A second start finds no hand-off and still shows the dialog.
+    KestrinProcess second;
+    EXPECT_NE(second.WaitForDialog(), nullptr);
+    PostMessageA(second.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(second.WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST_F(Dialog, CloseBoxEndsTheProcess) {
+    PostMessageA(Kestrin().Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST_F(Dialog, ArrowsStopAtTheRangeAndWriteValuesTheExchangeAccepts) {
+    HWND hEditX = Kestrin().Item(IDC_EDIT_X);
+    Kestrin().SetItemText(IDC_EDIT_X, "24999");
+    PressArrow(hEditX, VK_UP);
+    PressArrow(hEditX, VK_UP);
+    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "25000");
+
+    HWND hEditY = Kestrin().Item(IDC_EDIT_Y);
+    Kestrin().SetItemText(IDC_EDIT_Y, "1");
+    PressArrow(hEditY, VK_DOWN);
+    PressArrow(hEditY, VK_DOWN);
+    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "0");
+
+    Kestrin().SetItemText(IDC_EDIT_Y, "999");
+    PressArrow(hEditY, VK_UP);
+    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "1000");
+
+    // The visible Cancel button reads both fields before it closes.
+    Kestrin().PostClick(IDOK);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST_F(Dialog, VisibleCancelKeepsTheDialogOpenOnAFieldThatIsNoInteger) {
+    Kestrin().SetItemText(IDC_EDIT_Y, "12a");
+    Kestrin().PostClick(IDOK);
+    HWND hBox = Kestrin().WaitForMessageBox("Please enter an integer.");
+    ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(WindowText(hBox), "Kestrin");
+    PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+
+    EXPECT_EQ(Kestrin().WaitForExit(500), STILL_ACTIVE);
+    EXPECT_TRUE(IsWindowVisible(Kestrin().Dialog()));
+    EXPECT_TRUE(Kestrin().WaitForFocus(Kestrin().Item(IDC_EDIT_Y)));
+
+    // Esc closes without reading the fields.
+    Kestrin().PostKey(Kestrin().Item(IDC_EDIT_Y), VK_ESCAPE);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST_F(Dialog, MinimisedDialogPaintsAndComesBack) {
+    HWND hDialog = Kestrin().Dialog();
+    // The dialog manager shows a new dialog once more when its queue first
+    // runs empty, which can undo a minimise that came before; so ask again.
+    for (int i = 0; i < 150 && !IsIconic(hDialog); ++i) {
+        if (i % 50 == 0)
+            PostMessageA(hDialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        Sleep(20);
+    }
+    ASSERT_TRUE(IsIconic(hDialog));
+    RedrawWindow(hDialog, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    DWORD_PTR dwResult = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(hDialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &dwResult));
+    EXPECT_EQ(SendMessageA(hDialog, WM_QUERYDRAGICON, 0, 0),
+              SendMessageA(hDialog, WM_GETICON, ICON_BIG, 0));
+
+    PostMessageA(hDialog, WM_SYSCOMMAND, SC_RESTORE, 0);
+    for (int i = 0; i < 100 && IsIconic(hDialog); ++i)
+        Sleep(20);
+    EXPECT_FALSE(IsIconic(hDialog));
+    PostMessageA(hDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST(Startup, CommandLineArgumentsChangeNothing) {
+    WriteFileBytes(HANDOFF_PATH, "Demo");
+    KestrinProcess kestrin("/s 100 50 --help");
+    ASSERT_NE(kestrin.WaitForDialog(), nullptr);
+    EXPECT_FALSE(FileExists(HANDOFF_PATH));
+    EXPECT_EQ(kestrin.ItemText(IDC_EDIT_X), "0");
+    kestrin.PostKey(kestrin.Item(IDC_EDIT_X), VK_ESCAPE);
+    EXPECT_EQ(kestrin.WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+} // namespace

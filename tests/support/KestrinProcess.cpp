@@ -1,0 +1,134 @@
+#include "KestrinProcess.h"
+
+#include <gtest/gtest.h>
+
+#include "TestFiles.h"
+
+namespace {
+
+struct WindowQuery {
+    DWORD dwProcessId;
+    const char* pszText;
+    bool bMessageBox;
+    HWND hWnd;
+};
+
+bool HasStaticText(HWND hBox, const char* pszText) {
+    for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild != NULL;
+         hChild = GetWindow(hChild, GW_HWNDNEXT))
+        if (WindowText(hChild) == pszText)
+            return true;
+    return false;
+}
+
+BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
+    WindowQuery* pQuery = reinterpret_cast<WindowQuery*>(lParam);
+    DWORD dwProcessId = 0;
+    GetWindowThreadProcessId(hWnd, &dwProcessId);
+    if (dwProcessId != pQuery->dwProcessId || !IsWindowVisible(hWnd))
+        return TRUE;
+    bool bMatch = pQuery->bMessageBox ? HasStaticText(hWnd, pQuery->pszText)
+                                      : WindowText(hWnd) == pQuery->pszText;
+    if (!bMatch)
+        return TRUE;
+    pQuery->hWnd = hWnd;
+    return FALSE;
+}
+
+HWND WaitForWindow(DWORD dwProcessId, const char* pszText, bool bMessageBox, DWORD dwTimeoutMs) {
+    DWORD dwStart = GetTickCount();
+    do {
+        WindowQuery query = {dwProcessId, pszText, bMessageBox, NULL};
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+        if (query.hWnd != NULL)
+            return query.hWnd;
+        Sleep(20);
+    } while (GetTickCount() - dwStart < dwTimeoutMs);
+    return NULL;
+}
+
+} // namespace
+
+std::string WindowText(HWND hWnd) {
+    // WM_GETTEXT reaches controls of another process; GetWindowText does not.
+    char szText[512] = "";
+    SendMessageA(hWnd, WM_GETTEXT, sizeof szText, reinterpret_cast<LPARAM>(szText));
+    return szText;
+}
+
+KestrinProcess::KestrinProcess(const std::string& arguments) : m_pi(), m_hDialog(NULL) {
+    std::string exe = BuildOutputPath("Kestrin.exe");
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &si,
+                        &m_pi)) {
+        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+        m_pi = PROCESS_INFORMATION();
+    }
+}
+
+KestrinProcess::~KestrinProcess() {
+    if (!Started())
+        return;
+    if (WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(m_pi.hProcess, 255);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    CloseHandle(m_pi.hThread);
+    CloseHandle(m_pi.hProcess);
+}
+
+HWND KestrinProcess::WaitForDialog(DWORD dwTimeoutMs) {
+    if (!Started())
+        return NULL;
+    m_hDialog = WaitForWindow(m_pi.dwProcessId, "QLA Image Size", false, dwTimeoutMs);
+    // Shown is not yet ready: input posted before the modal loop runs can be
+    // overtaken by the dialog manager's own start-up.
+    if (m_hDialog != NULL)
+        WaitForInputIdle(m_pi.hProcess, dwTimeoutMs);
+    return m_hDialog;
+}
+
+HWND KestrinProcess::WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs) {
+    return Started() ? WaitForWindow(m_pi.dwProcessId, pszText, true, dwTimeoutMs) : NULL;
+}
+
+DWORD KestrinProcess::WaitForExit(DWORD dwTimeoutMs) {
+    if (!Started() || WaitForSingleObject(m_pi.hProcess, dwTimeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD dwExitCode = STILL_ACTIVE;
+    GetExitCodeProcess(m_pi.hProcess, &dwExitCode);
+    return dwExitCode;
+}
+
+std::string KestrinProcess::ItemText(int nID) const {
+    return WindowText(Item(nID));
+}
+
+void KestrinProcess::SetItemText(int nID, const char* pszText) const {
+    SendMessageA(Item(nID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pszText));
+}
+
+void KestrinProcess::PostClick(int nID) const {
+    PostMessageA(m_hDialog, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(nID)));
+}
+
+void KestrinProcess::PostKey(HWND hWnd, UINT vk) const {
+    PostMessageA(hWnd, WM_KEYDOWN, vk, 1);
+    PostMessageA(hWnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+bool KestrinProcess::WaitForFocus(HWND hWnd, DWORD dwTimeoutMs) const {
+    DWORD dwStart = GetTickCount();
+    do {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(m_hDialog, NULL), &info);
+        if (info.hwndFocus == hWnd)
+            return true;
+        Sleep(20);
+    } while (GetTickCount() - dwStart < dwTimeoutMs);
+    return false;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Kestrin.exe started for one test, found and driven from outside through
+// its windows. A process still running when the object goes is ended.
+class KestrinProcess {
+public:
+    explicit KestrinProcess(const std::string& arguments = "");
+    ~KestrinProcess();
+
+    bool Started() const { return m_pi.hProcess != NULL; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+
+    // The image-size dialog once it is shown, or NULL after the timeout.
+    HWND WaitForDialog(DWORD dwTimeoutMs = 20000);
+    // A message box of the process that says pszText, or NULL.
+    HWND WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs = 10000);
+    // The exit code, or STILL_ACTIVE when the process runs on past the timeout.
+    DWORD WaitForExit(DWORD dwTimeoutMs = 10000);
+
+    HWND Dialog() const { return m_hDialog; }
+    HWND Item(int nID) const { return GetDlgItem(m_hDialog, nID); }
+    std::string ItemText(int nID) const;
+    void SetItemText(int nID, const char* pszText) const;
+    // As the button's own click notification, posted so a modal box it opens
+    // does not block the test.
+    void PostClick(int nID) const;
+    void PostKey(HWND hWnd, UINT vk) const;
+    // Whether hWnd has, or within the timeout gets, the keyboard focus in the
+    // dialog's thread.
+    bool WaitForFocus(HWND hWnd, DWORD dwTimeoutMs = 5000) const;
+
+private:
+    PROCESS_INFORMATION m_pi;
+    HWND m_hDialog;
+};
+
+std::string WindowText(HWND hWnd);

@@ -1,0 +1,85 @@
+#include "TestFiles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+const char* const HANDOFF_PATH = "c:\\~QorTmp.Dat";
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& ch : path)
+        if (ch == '/')
+            ch = '\\';
+    return path;
+}
+
+std::string BuildOutputPath(const char* pszFile) {
+    const char* pszBin = getenv("KESTRIN_BIN");
+    EXPECT_TRUE(pszBin != NULL) << "KESTRIN_BIN names the folder of the Windows binaries";
+    return WindowsPath(pszBin != NULL ? pszBin : ".") + "\\" + pszFile;
+}
+
+namespace {
+
+void DeleteTree(const std::string& folder) {
+    WIN32_FIND_DATAA find;
+    HANDLE hFind = FindFirstFileA((folder + "\\*").c_str(), &find);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = find.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = folder + "\\" + name;
+            if (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteTree(path);
+            else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(hFind, &find));
+        FindClose(hFind);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+std::string NewTestFolder(const char* pszTestName) {
+    char szTemp[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    std::string folder = std::string(szTemp) + "kestrin-" + pszTestName;
+    DeleteTree(folder);
+    CreateDirectoryA(folder.c_str(), NULL);
+    return folder;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE) << path;
+    DWORD cbWritten = 0;
+    WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &cbWritten, NULL);
+    CloseHandle(hFile);
+    ASSERT_EQ(cbWritten, bytes.size()) << path;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string bytes;
+    char buffer[4096];
+    DWORD cbRead = 0;
+    while (ReadFile(hFile, buffer, sizeof buffer, &cbRead, NULL) && cbRead > 0)
+        bytes.append(buffer, cbRead);
+    CloseHandle(hFile);
+    return bytes;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// Where the host program leaves the printer name.
+extern const char* const HANDOFF_PATH;
+
+// A Unix path as Wine's Z: drive shows it.
+std::string WindowsPath(const std::string& unixPath);
+
+// A file of the Windows build output, from the KESTRIN_BIN folder.
+std::string BuildOutputPath(const char* pszFile);
+
+// A new empty folder for the calling test, under the prefix's temp folder.
+std::string NewTestFolder(const char* pszTestName);
+
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+bool FileExists(const std::string& path);

@@ -1,0 +1,80 @@
+#include "handoff/HandoffReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TestFiles.h"
+
+namespace {
+
+class HandoffReader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_path = NewTestFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                 "\\handoff.dat";
+    }
+
+    std::string Read() { return std::string(ReadHandoffFile(m_path.c_str())); }
+
+    std::string m_path;
+};
+
+TEST_F(HandoffReader, ReadsBothEncodingsAndConsumesTheFile) {
+    WriteFileBytes(m_path, std::string("L\0a\0b\0e\0l\0 \0P\0r\0n\0\0\0", 20));
+    EXPECT_EQ(Read(), "Label Prn");
+    EXPECT_FALSE(FileExists(m_path));
+
+    WriteFileBytes(m_path, "Label Prn");
+    EXPECT_EQ(Read(), "Label Prn");
+    EXPECT_FALSE(FileExists(m_path));
+}
+
+TEST_F(HandoffReader, UselessContentIsConsumedToo) {
+    for (const std::string& content :
+         {std::string(), std::string(7, '\0'), std::string("\0\0\x01", 3)}) {
+        WriteFileBytes(m_path, content);
+        EXPECT_EQ(Read(), "");
+        EXPECT_FALSE(FileExists(m_path));
+    }
+}
+
+TEST_F(HandoffReader, MissingFileOrFolderOfThatNameGivesAnEmptyName) {
+    EXPECT_EQ(Read(), "");
+    EXPECT_FALSE(FileExists(m_path));
+
+    ASSERT_TRUE(CreateDirectoryA(m_path.c_str(), NULL));
+    EXPECT_EQ(Read(), "");
+    EXPECT_TRUE(FileExists(m_path));
+}
+
+TEST_F(HandoffReader, FileHeldOpenElsewhereGivesAnEmptyNameAndStays) {
+    WriteFileBytes(m_path, "Held");
+    HANDLE hHeld = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Read(), "");
+    CloseHandle(hHeld);
+    EXPECT_EQ(ReadFileBytes(m_path), "Held");
+}
+
+TEST_F(HandoffReader, ReadOnlyFileIsStillRead) {
+    WriteFileBytes(m_path, "Read Only");
+    SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Read(), "Read Only");
+    SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(HandoffReader, ByteOrderMarkSelectsUtf16ConvertedToTheAnsiCodePage) {
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "expected names are written for code page 1252, this is " << GetACP();
+    // U+20AC EURO SIGN is 0x80 in 1252; U+4E2D has no 1252 form.
+    WriteFileBytes(m_path, std::string("\xFF\xFE\xAC\x20u\0r\0o\0 \0\x2D\x4E\0\0x\0", 18));
+    EXPECT_EQ(Read(), "\x80uro ?");
+    EXPECT_FALSE(FileExists(m_path));
+
+    WriteFileBytes(m_path, std::string("\xFF\xFEO\0d\0d\0!", 9));
+    EXPECT_EQ(Read(), "Odd");
+}
+
+} // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "framework/Afx.h"
+
+// The program's one window: the image size, X and Y in whole millimetres,
+// for the printer named by the hand-off file.
+class CImageSizeDlg : public CDialog {
+public:
+    explicit CImageSizeDlg(CWnd* pParent = NULL);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+
+    const AFX_MSGMAP* GetMessageMap() const override;
+    static const AFX_MSGMAP_ENTRY messageEntries[];
+    static const AFX_MSGMAP messageMap;
+
+private:
+    CSpinButtonCtrl m_spinY;
+    CSpinButtonCtrl m_spinX;
+    int m_nSizeX;
+    int m_nSizeY;
+    HICON m_hIcon;
+    CString m_strPrinterName;
+};
