@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "handoff/HandoffReader.h"
+#include "output/PortTable.h"
 #include "ui/resource.h"
 
 namespace {
@@ -50,6 +51,10 @@ BOOL CImageSizeDlg::OnInitDialog() {
 
 void CImageSizeDlg::OnOK() {
     CDialog::OnOK();
+}
+
+int CImageSizeDlg::PortNameToIndex(CString portName) {
+    return PortIndexOf(portName);
 }
 
 void CImageSizeDlg::OnPaint() {

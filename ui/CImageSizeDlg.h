@@ -13,6 +13,8 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
 
+    int PortNameToIndex(CString portName);
+
     void OnPaint();
     HCURSOR OnQueryDragIcon();
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+// A printer added to the spooler for one test, on the given port, and
+// deleted again when the object goes.
+class TestPrinter {
+public:
+    TestPrinter(const std::string& name, const std::string& port);
+    ~TestPrinter();
+
+    bool Added() const { return m_bAdded; }
+    bool MoveToPort(const std::string& port);
+    void Delete();
+
+private:
+    std::string m_name;
+    bool m_bAdded;
+};
