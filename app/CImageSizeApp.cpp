@@ -13,8 +13,7 @@ BOOL CImageSizeApp::InitInstance() {
     dlg.DoModal();
     m_pMainWnd = NULL;
 
-    // The host learns from the exit code whether a size reached the device;
-    // nothing has been sent yet in this version.
-    m_nExitCode = 1;
+    // The host learns from the exit code whether a size reached the device.
+    m_nExitCode = dlg.HasSentSize() ? 0 : 1;
     return FALSE;
 }

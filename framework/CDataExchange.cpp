@@ -57,3 +57,12 @@ void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
         pDX->Fail();
     }
 }
+
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
+    if (pDX->m_bFailed || !pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal))
+        return;
+    char szMessage[80];
+    wsprintfA(szMessage, "Please enter an integer between %d and %d.", minVal, maxVal);
+    AfxMessageBox(szMessage);
+    pDX->Fail();
+}

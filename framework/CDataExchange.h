@@ -25,3 +25,6 @@ private:
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
+// Follows the DDX_Text of the same field: a value read outside the bounds
+// fails the exchange as an unparsable one does.
+void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);

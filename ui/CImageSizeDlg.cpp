@@ -4,6 +4,9 @@
 
 #include "handoff/HandoffReader.h"
 #include "output/PortTable.h"
+#include "output/PrinterPort.h"
+#include "output/SizeCommand.h"
+#include "portlink/Tavrix.h"
 #include "ui/resource.h"
 
 namespace {
@@ -14,6 +17,7 @@ const short MAX_SIZE_MM = 25000;
 const AFX_MSGMAP_ENTRY CImageSizeDlg::messageEntries[] = {
     OnWmPaint<&CImageSizeDlg::OnPaint>(),
     OnWmQueryDragIcon<&CImageSizeDlg::OnQueryDragIcon>(),
+    OnBnClicked<&CImageSizeDlg::OnSend>(IDC_SEND),
 };
 const AFX_MSGMAP CImageSizeDlg::messageMap = MakeMessageMap(&CDialog::messageMap, messageEntries);
 
@@ -22,7 +26,7 @@ const AFX_MSGMAP* CImageSizeDlg::GetMessageMap() const {
 }
 
 CImageSizeDlg::CImageSizeDlg(CWnd* pParent)
-    : CDialog(IDD_IMAGESIZE_DIALOG, pParent), m_nSizeX(0), m_nSizeY(0) {
+    : CDialog(IDD_IMAGESIZE_DIALOG, pParent), m_nSizeX(0), m_nSizeY(0), m_bSizeSent(FALSE) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_strPrinterName = ReadHandoffFile(HANDOFF_FILE_PATH);
 }
@@ -31,8 +35,12 @@ void CImageSizeDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_SPIN_Y, m_spinY);
     DDX_Control(pDX, IDC_SPIN_X, m_spinX);
+    // The device takes the sizes times 40: larger ones would not fit its
+    // numbers, so they are refused like text that is no number.
     DDX_Text(pDX, IDC_EDIT_X, m_nSizeX);
+    DDV_MinMaxInt(pDX, m_nSizeX, MIN_SENDABLE_SIZE_MM, MAX_SENDABLE_SIZE_MM);
     DDX_Text(pDX, IDC_EDIT_Y, m_nSizeY);
+    DDV_MinMaxInt(pDX, m_nSizeY, MIN_SENDABLE_SIZE_MM, MAX_SENDABLE_SIZE_MM);
 }
 
 BOOL CImageSizeDlg::OnInitDialog() {
@@ -75,4 +83,38 @@ void CImageSizeDlg::OnPaint() {
 
 HCURSOR CImageSizeDlg::OnQueryDragIcon() {
     return static_cast<HCURSOR>(m_hIcon);
+}
+
+void CImageSizeDlg::OnSend() {
+    // The port is looked up afresh at every press: the printer may have moved.
+    CString strPortName = GetBarePortName(m_strPrinterName);
+    Tavrix link;
+    link.SetCommPort(PortNameToIndex(strPortName));
+    if (!link.OpenComm(0)) {
+        ReportSendFailed();
+        return;
+    }
+    // A field that holds no sendable number has been reported by the
+    // exchange; nothing goes to the device.
+    if (!UpdateData(TRUE)) {
+        link.CloseComm();
+        return;
+    }
+    OutputDebugStringA("Write Command");
+    char szCommand[SIZE_COMMAND_BUFFER];
+    int cbCommand = FormatSizeCommand(szCommand, m_nSizeX, m_nSizeY);
+    BOOL bWritten = link.Write(szCommand, cbCommand) != 0;
+    link.CloseComm();
+    if (!bWritten) {
+        ReportSendFailed();
+        return;
+    }
+    m_bSizeSent = TRUE;
+    CDialog::OnOK();
+}
+
+void CImageSizeDlg::ReportSendFailed() {
+    CString strMessage;
+    strMessage.LoadString(IDS_SEND_FAILED);
+    AfxMessageBox(strMessage);
 }

@@ -8,6 +8,9 @@ class CImageSizeDlg : public CDialog {
 public:
     explicit CImageSizeDlg(CWnd* pParent = NULL);
 
+    // Whether Send wrote the size command to the device.
+    BOOL HasSentSize() const { return m_bSizeSent; }
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
@@ -17,16 +20,20 @@ protected:
 
     void OnPaint();
     HCURSOR OnQueryDragIcon();
+    void OnSend();
 
     const AFX_MSGMAP* GetMessageMap() const override;
     static const AFX_MSGMAP_ENTRY messageEntries[];
     static const AFX_MSGMAP messageMap;
 
 private:
+    void ReportSendFailed();
+
     CSpinButtonCtrl m_spinY;
     CSpinButtonCtrl m_spinX;
     int m_nSizeX;
     int m_nSizeY;
     HICON m_hIcon;
     CString m_strPrinterName;
+    BOOL m_bSizeSent;
 };

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+#include <stdlib.h>
+
+struct PORT_TARGET;
+
+// An open connection to a device: every kind writes all of its bytes or
+// reports failure, and gives up on a device that stops taking them.
+class CPortLink {
+public:
+    virtual ~CPortLink() {}
+    virtual BOOL WriteAll(const char* pData, DWORD cbData) = 0;
+
+    // Links live on the C run-time heap: a failed allocation is a NULL link,
+    // and no part of the C++ run-time's exception machinery is pulled in.
+    static void* operator new(size_t cb) noexcept { return malloc(cb); }
+    static void operator delete(void* p) { free(p); }
+};
+
+// Opens the link that reaches the target; NULL when it cannot be reached.
+CPortLink* OpenPortLink(const PORT_TARGET& target);
+
+// How long a link waits for a device: to connect, and to take a write.
+const DWORD LINK_TIMEOUT_MS = 5000;

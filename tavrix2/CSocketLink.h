@@ -1,0 +1,21 @@
+#pragma once
+
+#include <winsock2.h>
+
+#include "tavrix2/CPortLink.h"
+
+// A TCP connection to a network printer (raw printing, port 9100 by custom).
+class CSocketLink : public CPortLink {
+public:
+    ~CSocketLink() override;
+
+    // Connects to host:port within the link timeout; NULL if it cannot.
+    static CSocketLink* Connect(LPCSTR pszHost, LPCSTR pszService);
+
+    BOOL WriteAll(const char* pData, DWORD cbData) override;
+
+private:
+    explicit CSocketLink(SOCKET s) : m_socket(s) {}
+
+    SOCKET m_socket;
+};

@@ -1,0 +1,40 @@
+#include "portlink/Tavrix.h"
+
+#include "output/PortTable.h"
+#include "tavrix2/CPortLink.h"
+#include "tavrix2/PortTarget.h"
+
+namespace {
+const int MODE_WRITE = 0;
+}
+
+Tavrix::Tavrix() : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL) {}
+
+Tavrix::~Tavrix() {
+    Tavrix::CloseComm();
+}
+
+void Tavrix::SetCommPort(int port) {
+    m_nPort = port;
+}
+
+int Tavrix::OpenComm(int mode) {
+    CloseComm();
+    if (mode != MODE_WRITE)
+        return 0;
+    m_pLink = OpenPortLink(ChoosePortTarget(m_nPort, m_strOutputFileName, ReadPortSetting));
+    m_nConnect = m_pLink != NULL;
+    return m_nConnect;
+}
+
+unsigned long Tavrix::Write(const char* data, unsigned long length) {
+    if (m_pLink == NULL || data == NULL || length == 0)
+        return 0;
+    return m_pLink->WriteAll(data, length) ? length : 0;
+}
+
+void Tavrix::CloseComm() {
+    delete m_pLink;
+    m_pLink = NULL;
+    m_nConnect = 0;
+}

@@ -1,0 +1,43 @@
+#include "UsbPrinters.h"
+
+#include <setupapi.h>
+#include <stdlib.h>
+
+namespace {
+
+// GUID_DEVINTERFACE_USBPRINT
+const GUID USBPRINT_INTERFACE = {
+    0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
+
+CString InterfacePath(HDEVINFO hDevices, SP_DEVICE_INTERFACE_DATA* pInterface) {
+    DWORD cbDetail = 0;
+    SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, NULL, 0, &cbDetail, NULL);
+    if (cbDetail < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
+        return CString();
+    SP_DEVICE_INTERFACE_DETAIL_DATA_A* pDetail =
+        static_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(malloc(cbDetail));
+    if (pDetail == NULL)
+        return CString();
+    pDetail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    CString strPath;
+    if (SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, pDetail, cbDetail, NULL, NULL))
+        strPath = CString(pDetail->DevicePath);
+    free(pDetail);
+    return strPath;
+}
+
+} // namespace
+
+CString FindUsbPrinterPath(int nIndex) {
+    HDEVINFO hDevices = SetupDiGetClassDevsA(&USBPRINT_INTERFACE, NULL, NULL,
+                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (hDevices == INVALID_HANDLE_VALUE)
+        return CString();
+    CString strPath;
+    SP_DEVICE_INTERFACE_DATA interfaceData = {};
+    interfaceData.cbSize = sizeof interfaceData;
+    if (SetupDiEnumDeviceInterfaces(hDevices, NULL, &USBPRINT_INTERFACE, nIndex, &interfaceData))
+        strPath = InterfacePath(hDevices, &interfaceData);
+    SetupDiDestroyDeviceInfoList(hDevices);
+    return strPath;
+}

@@ -1,0 +1,108 @@
+#include "Devices.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
+}
+
+PortSetting::PortSetting(const char* pszPort, const std::string& value) : m_port(pszPort) {
+    HKEY hKey = NULL;
+    LONG lResult =
+        RegCreateKeyExA(HKEY_CURRENT_USER, PORTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL);
+    EXPECT_EQ(lResult, ERROR_SUCCESS);
+    if (lResult != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(hKey, pszPort, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(hKey);
+}
+
+PortSetting::~PortSetting() {
+    HKEY hKey = NULL;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, PORTS_KEY, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(hKey, m_port.c_str());
+    RegCloseKey(hKey);
+}
+
+SerialPeer::SerialPeer() {
+    m_hPort = CreateFileA("\\\\.\\COM9", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, NULL);
+    EXPECT_TRUE(Opened()) << "COM9, the far end of COM1: error " << GetLastError();
+    if (!Opened())
+        return;
+    COMMTIMEOUTS timeouts = {};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = 100;
+    SetCommTimeouts(m_hPort, &timeouts);
+    PurgeComm(m_hPort, PURGE_RXCLEAR);
+    Read(100);
+}
+
+SerialPeer::~SerialPeer() {
+    if (Opened())
+        CloseHandle(m_hPort);
+}
+
+std::string SerialPeer::Read(DWORD dwQuietMs) {
+    std::string bytes;
+    DWORD dwLast = GetTickCount();
+    while (Opened() && GetTickCount() - dwLast < dwQuietMs) {
+        char buffer[256];
+        DWORD cbRead = 0;
+        if (!ReadFile(m_hPort, buffer, sizeof buffer, &cbRead, NULL))
+            break;
+        if (cbRead > 0) {
+            bytes.append(buffer, cbRead);
+            dwLast = GetTickCount();
+        }
+    }
+    return bytes;
+}
+
+TcpPeer::TcpPeer() : m_listener(INVALID_SOCKET), m_nPort(0) {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int cbAddress = sizeof address;
+    EXPECT_EQ(bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(listen(m_listener, 1), 0);
+    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &cbAddress);
+    m_nPort = ntohs(address.sin_port);
+}
+
+TcpPeer::~TcpPeer() {
+    closesocket(m_listener);
+    WSACleanup();
+}
+
+std::string TcpPeer::Address() const {
+    return "127.0.0.1:" + std::to_string(m_nPort);
+}
+
+std::string TcpPeer::AcceptAndRead(DWORD dwTimeoutMs) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(m_listener, &readable);
+    timeval timeout = {static_cast<long>(dwTimeoutMs / 1000), 0};
+    if (select(0, &readable, NULL, NULL, &timeout) != 1)
+        return std::string();
+    SOCKET s = accept(m_listener, NULL, NULL);
+    DWORD dwReadTimeout = dwTimeoutMs;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&dwReadTimeout),
+               sizeof dwReadTimeout);
+    std::string bytes;
+    char buffer[256];
+    int cb;
+    while ((cb = recv(s, buffer, sizeof buffer, 0)) > 0)
+        bytes.append(buffer, cb);
+    closesocket(s);
+    return bytes;
+}

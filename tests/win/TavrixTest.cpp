@@ -1,0 +1,63 @@
+#include "portlink/Tavrix.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TestFiles.h"
+
+namespace {
+
+const int PORT_FILES = 12;
+const int PORT_TCPIP = 13;
+
+TEST(Tavrix, FilesPortAppendsEveryWriteInFull) {
+    std::string path = NewTestFolder("TavrixFiles") + "\\device.out";
+    WriteFileBytes(path, "old;");
+    {
+        Tavrix link;
+        link.SetCommPort(PORT_FILES);
+        link.SetOutputFileName(CString(path.c_str()));
+        EXPECT_EQ(link.IsConnect(), 0);
+        ASSERT_NE(link.OpenComm(0), 0);
+        EXPECT_NE(link.IsConnect(), 0);
+        EXPECT_EQ(link.Write("abc", 3), 3ul);
+        std::string big(100000, 'x');
+        EXPECT_EQ(link.Write(big.data(), big.size()), big.size());
+        link.CloseComm();
+        EXPECT_EQ(link.IsConnect(), 0);
+        EXPECT_EQ(link.Write("late", 4), 0ul);
+        link.CloseComm();
+
+        ASSERT_NE(link.OpenComm(0), 0);
+        EXPECT_EQ(link.Write("!", 1), 1ul);
+        // Left open: the destructor closes it.
+    }
+    EXPECT_EQ(ReadFileBytes(path), "old;abc" + std::string(100000, 'x') + "!");
+    HANDLE hExclusive = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_NE(hExclusive, INVALID_HANDLE_VALUE) << "the file is still held open";
+    CloseHandle(hExclusive);
+}
+
+TEST(Tavrix, NothingOpensWithoutATarget) {
+    for (int nPort : {-1, 18, PORT_FILES, PORT_TCPIP, 15}) {
+        Tavrix link;
+        link.SetCommPort(nPort);
+        EXPECT_EQ(link.OpenComm(0), 0) << nPort;
+        EXPECT_EQ(link.IsConnect(), 0);
+        EXPECT_EQ(link.Write("x", 1), 0ul);
+        link.CloseComm();
+    }
+}
+
+TEST(Tavrix, OnlyModeZeroOpens) {
+    std::string path = NewTestFolder("TavrixMode") + "\\device.out";
+    Tavrix link;
+    link.SetCommPort(PORT_FILES);
+    link.SetOutputFileName(CString(path.c_str()));
+    EXPECT_EQ(link.OpenComm(1), 0);
+    EXPECT_EQ(link.OpenComm(-1), 0);
+    EXPECT_NE(link.OpenComm(0), 0);
+}
+
+} // namespace
