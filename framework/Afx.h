@@ -6,6 +6,7 @@
 #include "CDataExchange.h"
 #include "CDialog.h"
 #include "CFile.h"
+#include "CMenu.h"
 #include "CPaintDC.h"
 #include "CSpinButtonCtrl.h"
 #include "CString.h"

@@ -61,11 +61,22 @@ const AFX_MSGMAP* CDialog::GetMessageMap() const {
 
 INT_PTR CDialog::DoModal() {
     RegisterCommonControls();
-    HWND hWndParent = m_pParentWnd != NULL ? m_pParentWnd->m_hWnd : NULL;
     INT_PTR nResult = DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate),
-                                      hWndParent, DialogProc, reinterpret_cast<LPARAM>(this));
+                                      GetOwnerWindow(), DialogProc, reinterpret_cast<LPARAM>(this));
     m_hWnd = NULL;
     return nResult;
+}
+
+HWND CDialog::GetOwnerWindow() const {
+    if (m_pParentWnd != NULL)
+        return m_pParentWnd->m_hWnd;
+    // Without a parent of its own a dialog belongs to the main window, which
+    // it disables while it runs.
+    CWinApp* pApp = AfxGetApp();
+    CWnd* pMainWnd = pApp != NULL ? pApp->m_pMainWnd : NULL;
+    if (pMainWnd == NULL || pMainWnd == this || pMainWnd->m_hWnd == NULL)
+        return NULL;
+    return GetLastActivePopup(pMainWnd->m_hWnd);
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {

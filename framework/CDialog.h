@@ -29,6 +29,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    HWND GetOwnerWindow() const;
     INT_PTR OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam);
     const AFX_MSGMAP_ENTRY* FindEntry(UINT message, WPARAM wParam) const;
 

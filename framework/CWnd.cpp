@@ -15,3 +15,8 @@ BOOL CWnd::IsIconic() const {
 void CWnd::GetClientRect(LPRECT lpRect) const {
     ::GetClientRect(m_hWnd, lpRect);
 }
+
+CMenu* CWnd::GetSystemMenu(BOOL bRevert) {
+    m_menuSystem.m_hMenu = ::GetSystemMenu(m_hWnd, bRevert);
+    return m_menuSystem.m_hMenu != NULL ? &m_menuSystem : NULL;
+}

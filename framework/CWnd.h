@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "CMenu.h"
+
 // A window handle with the few operations the dialogs call on it.
 class CWnd {
 public:
@@ -11,6 +13,12 @@ public:
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL IsIconic() const;
     void GetClientRect(LPRECT lpRect) const;
+    // The window's system menu, NULL if it has none. The object stays valid
+    // as long as this window object.
+    CMenu* GetSystemMenu(BOOL bRevert);
 
     HWND m_hWnd;
+
+private:
+    CMenu m_menuSystem;
 };

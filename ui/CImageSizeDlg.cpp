@@ -6,6 +6,7 @@
 #include "output/PortTable.h"
 #include "output/PrinterPort.h"
 #include "output/SizeCommand.h"
+#include "ui/CAboutDlg.h"
 #include "portlink/Tavrix.h"
 #include "ui/resource.h"
 
@@ -15,6 +16,7 @@ const short MAX_SIZE_MM = 25000;
 } // namespace
 
 const AFX_MSGMAP_ENTRY CImageSizeDlg::messageEntries[] = {
+    OnWmSysCommand<&CImageSizeDlg::OnSysCommand>(),
     OnWmPaint<&CImageSizeDlg::OnPaint>(),
     OnWmQueryDragIcon<&CImageSizeDlg::OnQueryDragIcon>(),
     OnBnClicked<&CImageSizeDlg::OnSend>(IDC_SEND),
@@ -46,6 +48,16 @@ void CImageSizeDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CImageSizeDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
+    CMenu* pSysMenu = GetSystemMenu(FALSE);
+    if (pSysMenu != NULL) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
@@ -59,6 +71,15 @@ BOOL CImageSizeDlg::OnInitDialog() {
 
 void CImageSizeDlg::OnOK() {
     CDialog::OnOK();
+}
+
+void CImageSizeDlg::OnSysCommand(UINT nID, LPARAM) {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+    } else {
+        Default();
+    }
 }
 
 int CImageSizeDlg::PortNameToIndex(CString portName) {

@@ -18,6 +18,7 @@ protected:
 
     int PortNameToIndex(CString portName);
 
+    void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnSend();

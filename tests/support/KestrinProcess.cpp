@@ -35,7 +35,8 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
     return FALSE;
 }
 
-HWND WaitForWindow(DWORD dwProcessId, const char* pszText, bool bMessageBox, DWORD dwTimeoutMs) {
+HWND WaitForProcessWindow(DWORD dwProcessId, const char* pszText, bool bMessageBox,
+                          DWORD dwTimeoutMs) {
     DWORD dwStart = GetTickCount();
     do {
         WindowQuery query = {dwProcessId, pszText, bMessageBox, NULL};
@@ -82,7 +83,7 @@ KestrinProcess::~KestrinProcess() {
 HWND KestrinProcess::WaitForDialog(DWORD dwTimeoutMs) {
     if (!Started())
         return NULL;
-    m_hDialog = WaitForWindow(m_pi.dwProcessId, "QLA Image Size", false, dwTimeoutMs);
+    m_hDialog = WaitForProcessWindow(m_pi.dwProcessId, "QLA Image Size", false, dwTimeoutMs);
     // Shown is not yet ready: input posted before the modal loop runs can be
     // overtaken by the dialog manager's own start-up.
     if (m_hDialog != NULL)
@@ -90,8 +91,13 @@ HWND KestrinProcess::WaitForDialog(DWORD dwTimeoutMs) {
     return m_hDialog;
 }
 
+HWND KestrinProcess::WaitForWindow(const char* pszCaption, DWORD dwTimeoutMs) {
+    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, pszCaption, false, dwTimeoutMs)
+                     : NULL;
+}
+
 HWND KestrinProcess::WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs) {
-    return Started() ? WaitForWindow(m_pi.dwProcessId, pszText, true, dwTimeoutMs) : NULL;
+    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, pszText, true, dwTimeoutMs) : NULL;
 }
 
 DWORD KestrinProcess::WaitForExit(DWORD dwTimeoutMs) {

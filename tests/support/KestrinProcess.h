@@ -16,6 +16,8 @@ public:
 
     // The image-size dialog once it is shown, or NULL after the timeout.
     HWND WaitForDialog(DWORD dwTimeoutMs = 20000);
+    // A window of the process captioned pszCaption, or NULL.
+    HWND WaitForWindow(const char* pszCaption, DWORD dwTimeoutMs = 10000);
     // A message box of the process that says pszText, or NULL.
     HWND WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs = 10000);
     // The exit code, or STILL_ACTIVE when the process runs on past the timeout.
