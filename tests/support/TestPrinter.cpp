@@ -25,29 +25,32 @@ bool EnsureDriver() {
     info.pDefaultDataType = const_cast<LPSTR>("RAW");
     s_bInstalled = AddPrinterDriverA(NULL, 3, reinterpret_cast<LPBYTE>(&info)) ||
                    GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
-    EXPECT_TRUE(s_bInstalled) << "AddPrinterDriverA: error " << GetLastError();
     return s_bInstalled;
 }
 
 } // namespace
 
-TestPrinter::TestPrinter(const std::string& name, const std::string& port)
-    : m_name(name), m_bAdded(false) {
+bool AddSpoolerPrinter(const std::string& name, const std::string& port) {
     if (!EnsureDriver())
-        return;
-    Delete();
+        return false;
     PRINTER_INFO_2A info = {};
-    info.pPrinterName = const_cast<LPSTR>(m_name.c_str());
+    info.pPrinterName = const_cast<LPSTR>(name.c_str());
     info.pPortName = const_cast<LPSTR>(port.c_str());
     info.pDriverName = const_cast<LPSTR>(DRIVER_NAME);
     info.pPrintProcessor = const_cast<LPSTR>("WinPrint");
     info.pDatatype = const_cast<LPSTR>("RAW");
     HANDLE hPrinter = AddPrinterA(NULL, 2, reinterpret_cast<LPBYTE>(&info));
-    EXPECT_TRUE(hPrinter != NULL) << "AddPrinterA " << m_name << ": error " << GetLastError();
-    if (hPrinter != NULL) {
-        ClosePrinter(hPrinter);
-        m_bAdded = true;
-    }
+    if (hPrinter == NULL)
+        return false;
+    ClosePrinter(hPrinter);
+    return true;
+}
+
+TestPrinter::TestPrinter(const std::string& name, const std::string& port)
+    : m_name(name), m_bAdded(false) {
+    Delete();
+    m_bAdded = AddSpoolerPrinter(m_name, port);
+    EXPECT_TRUE(m_bAdded) << "adding printer " << m_name << ": error " << GetLastError();
 }
 
 TestPrinter::~TestPrinter() {
