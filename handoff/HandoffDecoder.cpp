@@ -15,6 +15,9 @@ void RemoveZeroBytes(unsigned char* pb, size_t cb) {
 }
 
 size_t TextLength(const unsigned char* pb, size_t cb) {
+    // An empty buffer may come without any storage behind it.
+    if (cb == 0)
+        return 0;
     const void* pZero = memchr(pb, 0, cb);
     return pZero != NULL ? static_cast<size_t>(static_cast<const unsigned char*>(pZero) - pb) : cb;
 }
