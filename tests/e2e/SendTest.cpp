@@ -174,4 +174,74 @@ TEST_F(Send, FieldsThatHoldNoSendableNumberSendNothing) {
     EXPECT_EQ(device.Read(), Command("-2147483640", "2147483640"));
 }
 
+// Wine does not hold serial devices exclusively as Windows does; the busy
+// target is a file held open without sharing by this test.
+TEST_F(Send, TargetHeldByAnotherProgramFailsAndSendsOnceReleased) {
+    std::string device = NewTestFolder("Busy") + "\\device.out";
+    PortSetting files("FILES", device);
+    HANDLE hHeld = CreateFileA(device.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    Open("FILES:");
+    Type("3", "4");
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_TRUE(Acknowledge(SEND_FAILED));
+    CloseHandle(hHeld);
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
+    EXPECT_EQ(ReadFileBytes(device), Command("120", "160"));
+}
+
+TEST_F(Send, PrinterRemovedAfterStartFailsWithoutHarm) {
+    Open("COM1:");
+    m_printer->Delete();
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_TRUE(Acknowledge(SEND_FAILED));
+    EXPECT_EQ(Kestrin().WaitForExit(300), STILL_ACTIVE);
+    Kestrin().PostKey(Kestrin().Item(IDC_EDIT_X), VK_ESCAPE);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+TEST_F(Send, TcpPeerThatClosesAtOnceGivesAClearOutcome) {
+    TcpPeer peer;
+    PortSetting tcpip("TCPIP", peer.Address());
+    Open("TCPIP:");
+    Kestrin().PostClick(IDC_SEND);
+    SOCKET s = peer.Accept();
+    ASSERT_NE(s, INVALID_SOCKET);
+    closesocket(s);
+    // Either the bytes went out before the peer was gone, or the send
+    // failed and says so: nothing in between, and nothing hangs.
+    DWORD dwExitCode = Kestrin().WaitForExit(2000);
+    if (dwExitCode == STILL_ACTIVE)
+        EXPECT_TRUE(Acknowledge(SEND_FAILED));
+    else
+        EXPECT_EQ(dwExitCode, EXIT_SENT);
+}
+
+TEST_F(Send, FieldTextIsReadStrictly) {
+    std::string device = NewTestFolder("FieldText") + "\\device.out";
+    PortSetting files("FILES", device);
+    Open("FILES:");
+    const char* const refused[] = {"   ", "\xB2", "\xEF\xBC\x91", "1,000", "0x10", "1e3", "- 5"};
+    for (const char* pszX : refused) {
+        Type(pszX, "0");
+        Kestrin().PostClick(IDC_SEND);
+        EXPECT_TRUE(Acknowledge("Please enter an integer.")) << '"' << pszX << '"';
+    }
+    const std::string longDigits(20000, '1');
+    Type(longDigits.c_str(), "0");
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_TRUE(Acknowledge("Please enter an integer."));
+    const std::string longText(20000, 'x');
+    Type("0", longText.c_str());
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_TRUE(Acknowledge("Please enter an integer."));
+    EXPECT_EQ(ReadFileBytes(device), "");
+
+    Type("+5", " 7 ");
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
+    EXPECT_EQ(ReadFileBytes(device), Command("200", "280"));
+}
+
 } // namespace

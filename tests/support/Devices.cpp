@@ -87,14 +87,20 @@ std::string TcpPeer::Address() const {
     return "127.0.0.1:" + std::to_string(m_nPort);
 }
 
-std::string TcpPeer::AcceptAndRead(DWORD dwTimeoutMs) {
+SOCKET TcpPeer::Accept(DWORD dwTimeoutMs) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_listener, &readable);
     timeval timeout = {static_cast<long>(dwTimeoutMs / 1000), 0};
     if (select(0, &readable, NULL, NULL, &timeout) != 1)
+        return INVALID_SOCKET;
+    return accept(m_listener, NULL, NULL);
+}
+
+std::string TcpPeer::AcceptAndRead(DWORD dwTimeoutMs) {
+    SOCKET s = Accept(dwTimeoutMs);
+    if (s == INVALID_SOCKET)
         return std::string();
-    SOCKET s = accept(m_listener, NULL, NULL);
     DWORD dwReadTimeout = dwTimeoutMs;
     setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&dwReadTimeout),
                sizeof dwReadTimeout);

@@ -39,6 +39,9 @@ public:
     std::string Address() const;
     // Accepts one connection within the timeout and reads it to its end.
     std::string AcceptAndRead(DWORD dwTimeoutMs = 10000);
+    // Accepts one connection and hands it over unread: INVALID_SOCKET if none
+    // came within the timeout.
+    SOCKET Accept(DWORD dwTimeoutMs = 10000);
 
 private:
     SOCKET m_listener;

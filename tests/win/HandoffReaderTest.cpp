@@ -39,6 +39,35 @@ TEST_F(HandoffReader, UselessContentIsConsumedToo) {
     }
 }
 
+TEST_F(HandoffReader, LargeOddAndRandomFilesDecodeWithoutHarm) {
+    // 100 MB of 16-bit text: 50 million characters of name.
+    std::string big(100 * 1000 * 1000, '\0');
+    for (size_t i = 0; i < big.size(); i += 2)
+        big[i] = 'A' + static_cast<char>(i / 2 % 26);
+    WriteFileBytes(m_path, big);
+    std::string name = Read();
+    ASSERT_EQ(name.size(), 50u * 1000 * 1000);
+    EXPECT_EQ(name.substr(0, 3), "ABC");
+    EXPECT_EQ(name.substr(name.size() - 2), std::string(1, 'A' + (50 * 1000 * 1000 - 2) % 26) +
+                                                std::string(1, 'A' + (50 * 1000 * 1000 - 1) % 26));
+    EXPECT_FALSE(FileExists(m_path));
+
+    WriteFileBytes(m_path, std::string("O\0d\0d", 5));
+    EXPECT_EQ(Read(), "Odd");
+
+    unsigned int nSeed = 7;
+    for (int iCase = 0; iCase < 50; ++iCase) {
+        std::string bytes(1 + iCase * 37 % 300, '\0');
+        for (char& ch : bytes)
+            ch = static_cast<char>((nSeed = nSeed * 1103515245 + 12345) >> 16);
+        WriteFileBytes(m_path, bytes);
+        std::string decoded = Read();
+        EXPECT_LE(decoded.size(), bytes.size());
+        EXPECT_EQ(decoded.find('\0'), std::string::npos);
+        EXPECT_FALSE(FileExists(m_path));
+    }
+}
+
 TEST_F(HandoffReader, MissingFileOrFolderOfThatNameGivesAnEmptyName) {
     EXPECT_EQ(Read(), "");
     EXPECT_FALSE(FileExists(m_path));

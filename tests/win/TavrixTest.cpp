@@ -1,3 +1,5 @@
+#include "support/Devices.h"
+
 #include "portlink/Tavrix.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +59,35 @@ TEST(Tavrix, OnlyModeZeroOpens) {
     link.SetOutputFileName(CString(path.c_str()));
     EXPECT_EQ(link.OpenComm(1), 0);
     EXPECT_EQ(link.OpenComm(-1), 0);
+    EXPECT_NE(link.OpenComm(0), 0);
+}
+
+TEST(Tavrix, TcpPeerThatNeverReadsMakesALargeWriteFailInsteadOfHanging) {
+    TcpPeer peer;
+    PortSetting tcpip("TCPIP", peer.Address());
+    Tavrix link;
+    link.SetCommPort(PORT_TCPIP);
+    ASSERT_NE(link.OpenComm(0), 0);
+    SOCKET s = peer.Accept();
+    ASSERT_NE(s, INVALID_SOCKET);
+    // Far more than the socket buffers on both sides hold.
+    std::string flood(64 * 1024 * 1024, 'x');
+    EXPECT_EQ(link.Write(flood.data(), flood.size()), 0ul);
+    link.CloseComm();
+    closesocket(s);
+}
+
+// Wine does not hold serial devices exclusively as Windows does; a target
+// file opened without sharing is as busy as a port.
+TEST(Tavrix, TargetHeldOpenElsewhereDoesNotOpenUntilReleased) {
+    std::string path = NewTestFolder("TavrixBusy") + "\\device.out";
+    HANDLE hHeld = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    Tavrix link;
+    link.SetCommPort(PORT_FILES);
+    link.SetOutputFileName(CString(path.c_str()));
+    EXPECT_EQ(link.OpenComm(0), 0);
+    CloseHandle(hHeld);
     EXPECT_NE(link.OpenComm(0), 0);
 }
 
