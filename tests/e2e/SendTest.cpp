@@ -40,13 +40,16 @@ protected:
         m_kestrin->SetItemText(IDC_EDIT_Y, pszY);
     }
 
-    // Dismisses the message box that says pszText; false if none came.
+    // Dismisses the message box that says pszText and waits until it is
+    // gone, so that the next input reaches the dialog; false if none came.
     bool Acknowledge(const char* pszText) {
         HWND hBox = m_kestrin->WaitForMessageBox(pszText);
         if (hBox == NULL)
             return false;
         PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-        return true;
+        for (int i = 0; i < 250 && IsWindow(hBox); ++i)
+            Sleep(20);
+        return !IsWindow(hBox);
     }
 
     KestrinProcess& Kestrin() { return *m_kestrin; }
