@@ -5,6 +5,9 @@
 // The ports the port-link library knows, numbered in table order; a printer
 // port by any other name is PORT_NONE.
 const int PORT_NONE = -1;
+const int PORT_FILES = 12;
+const int PORT_TCPIP = 13;
+const int PORT_FIRST_USB = 15;
 const int PORT_COUNT = 18;
 extern const char* const g_rgpszPortNames[PORT_COUNT];
 

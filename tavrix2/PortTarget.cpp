@@ -7,9 +7,6 @@
 
 namespace {
 
-const int PORT_FILES = 12;
-const int PORT_TCPIP = 13;
-const int PORT_FIRST_USB = 15;
 const char* const DEFAULT_TCP_SERVICE = "9100";
 
 PORT_TARGET Target(PORT_TARGET_KIND kind, const CString& strPath = CString()) {

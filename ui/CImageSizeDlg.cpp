@@ -1,13 +1,11 @@
 #include "CImageSizeDlg.h"
 
-#include <commctrl.h>
-
 #include "handoff/HandoffReader.h"
 #include "output/PortTable.h"
 #include "output/PrinterPort.h"
 #include "output/SizeCommand.h"
-#include "ui/CAboutDlg.h"
 #include "portlink/Tavrix.h"
+#include "ui/CAboutDlg.h"
 #include "ui/resource.h"
 
 namespace {

@@ -49,9 +49,7 @@ TEST_F(About, AboutBoxShowsTheVersionAndClosesEveryWay) {
             m_kestrin.PostKey(GetDlgItem(hAbout, IDOK), VK_ESCAPE);
         else
             PostMessageA(hAbout, WM_SYSCOMMAND, SC_CLOSE, 0);
-        for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
-            Sleep(20);
-        EXPECT_FALSE(IsWindow(hAbout)) << "way " << nWay;
+        EXPECT_TRUE(WaitUntilGone(hAbout)) << "way " << nWay;
     }
     EXPECT_TRUE(IsWindowEnabled(m_kestrin.Dialog()));
     EXPECT_EQ(m_kestrin.ItemText(IDC_EDIT_X), "321");

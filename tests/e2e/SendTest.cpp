@@ -47,9 +47,7 @@ protected:
         if (hBox == NULL)
             return false;
         PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-        for (int i = 0; i < 250 && IsWindow(hBox); ++i)
-            Sleep(20);
-        return !IsWindow(hBox);
+        return WaitUntilGone(hBox);
     }
 
     KestrinProcess& Kestrin() { return *m_kestrin; }

@@ -57,6 +57,13 @@ std::string WindowText(HWND hWnd) {
     return szText;
 }
 
+bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs) {
+    DWORD dwStart = GetTickCount();
+    while (IsWindow(hWnd) && GetTickCount() - dwStart < dwTimeoutMs)
+        Sleep(20);
+    return !IsWindow(hWnd);
+}
+
 KestrinProcess::KestrinProcess(const std::string& arguments) : m_pi(), m_hDialog(NULL) {
     std::string exe = BuildOutputPath("Kestrin.exe");
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);

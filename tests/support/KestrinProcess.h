@@ -41,3 +41,5 @@ private:
 };
 
 std::string WindowText(HWND hWnd);
+// Whether hWnd is, or within the timeout becomes, destroyed.
+bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs = 5000);

@@ -2,6 +2,8 @@
 
 #include "portlink/Tavrix.h"
 
+#include "output/PortTable.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,9 +11,6 @@
 #include "support/TestFiles.h"
 
 namespace {
-
-const int PORT_FILES = 12;
-const int PORT_TCPIP = 13;
 
 TEST(Tavrix, FilesPortAppendsEveryWriteInFull) {
     std::string path = NewTestFolder("TavrixFiles") + "\\device.out";
@@ -42,7 +41,7 @@ TEST(Tavrix, FilesPortAppendsEveryWriteInFull) {
 }
 
 TEST(Tavrix, NothingOpensWithoutATarget) {
-    for (int nPort : {-1, 18, PORT_FILES, PORT_TCPIP, 15}) {
+    for (int nPort : {PORT_NONE, PORT_COUNT, PORT_FILES, PORT_TCPIP, PORT_FIRST_USB}) {
         Tavrix link;
         link.SetCommPort(nPort);
         EXPECT_EQ(link.OpenComm(0), 0) << nPort;
