@@ -29,10 +29,14 @@ TEST(ImageSizeDlg, SystemMenuEndsWithASeparatorAndTheAboutEntry) {
     int nItems = 0;
     std::thread inspector([&] {
         HWND hDialog = NULL;
-        for (int i = 0; i < 500 && hDialog == NULL; ++i, Sleep(20))
+        for (int i = 0; i < 500 && (hDialog == NULL || !IsWindowVisible(hDialog)); ++i, Sleep(20))
             hDialog = FindWindowA(NULL, "QLA Image Size");
         if (hDialog == NULL)
             return;
+        // The window exists before its initialisation has run; a message
+        // sent from here is handled only once the dialog's loop runs.
+        DWORD_PTR dwResult = 0;
+        SendMessageTimeoutA(hDialog, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &dwResult);
         HMENU hMenu = GetSystemMenu(hDialog, FALSE);
         nItems = GetMenuItemCount(hMenu);
         if (nItems >= 2) {
