@@ -57,6 +57,12 @@ size_t TextLength(const unsigned char* pb, size_t cb) {
     return pZero != NULL ? static_cast<size_t>(static_cast<const unsigned char*>(pZero) - pb) : cb;
 }
 
+size_t TrimLineEnds(const char* pch, size_t cch) {
+    while (cch > 0 && (pch[cch - 1] == '\r' || pch[cch - 1] == '\n'))
+        --cch;
+    return cch;
+}
+
 bool HasUtf16Bom(const unsigned char* pb, size_t cb) {
     return cb >= 2 && pb[0] == 0xFF && pb[1] == 0xFE;
 }

@@ -13,6 +13,11 @@ void RemoveZeroBytes(unsigned char* pb, size_t cb);
 // byte, or the whole buffer when there is none.
 size_t TextLength(const unsigned char* pb, size_t cb);
 
+// The length of a name of cch bytes without the line end that a host may
+// have written after it: every CR and LF at its end goes, and nothing else
+// (a printer name may end in a space).
+size_t TrimLineEnds(const char* pch, size_t cch);
+
 // A hand-off that starts with the UTF-16LE byte-order mark holds 16-bit text
 // of any characters rather than bytes to strip.
 bool HasUtf16Bom(const unsigned char* pb, size_t cb);

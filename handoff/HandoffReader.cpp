@@ -8,6 +8,17 @@
 
 namespace {
 
+// A host may still hold the file for a moment after it has started us.
+const DWORD HELD_FILE_PATIENCE_MS = 2000;
+const DWORD HELD_FILE_RETRY_MS = 50;
+
+CString NameOf(LPCSTR pch, size_t cch) {
+    cch = TrimLineEnds(pch, cch);
+    return cch <= MAXINT ? CString(pch, static_cast<int>(cch)) : CString();
+}
+
+// A name that the ANSI code page cannot hold exactly names no printer: its
+// best-fit lookalike ("Label" for "Labeł") may well name another one.
 CString AnsiFromUtf16(const unsigned char* pb, size_t cb) {
     size_t cwch = cb / 2;
     WCHAR* pwsz = static_cast<WCHAR*>(malloc((cwch + 1) * sizeof(WCHAR)));
@@ -15,11 +26,18 @@ CString AnsiFromUtf16(const unsigned char* pb, size_t cb) {
         return CString();
     memcpy(pwsz, pb, cwch * sizeof(WCHAR));
     pwsz[cwch] = L'\0';
+    // UTF-8 holds every character, and takes neither the flag nor the check.
+    bool bUtf8 = GetACP() == CP_UTF8;
+    DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL bDefaultUsed = FALSE;
+    LPBOOL pbDefaultUsed = bUtf8 ? NULL : &bDefaultUsed;
     CString strName;
-    int cch = WideCharToMultiByte(CP_ACP, 0, pwsz, -1, NULL, 0, NULL, NULL);
-    char* psz = cch > 0 ? static_cast<char*>(malloc(cch)) : NULL;
-    if (psz != NULL && WideCharToMultiByte(CP_ACP, 0, pwsz, -1, psz, cch, NULL, NULL) > 0)
-        strName = CString(psz);
+    int cch = WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, NULL, 0, NULL, pbDefaultUsed);
+    char* psz = cch > 0 && !bDefaultUsed ? static_cast<char*>(malloc(cch)) : NULL;
+    if (psz != NULL &&
+        WideCharToMultiByte(CP_ACP, dwFlags, pwsz, -1, psz, cch, NULL, pbDefaultUsed) > 0 &&
+        !bDefaultUsed)
+        strName = NameOf(psz, strlen(psz));
     free(psz);
     free(pwsz);
     return strName;
@@ -29,15 +47,25 @@ CString DecodeHandoff(unsigned char* pb, size_t cb) {
     if (HasUtf16Bom(pb, cb))
         return AnsiFromUtf16(pb + 2, cb - 2);
     RemoveZeroBytes(pb, cb);
-    size_t cch = TextLength(pb, cb);
-    return cch <= MAXINT ? CString(reinterpret_cast<LPCSTR>(pb), static_cast<int>(cch)) : CString();
+    return NameOf(reinterpret_cast<LPCSTR>(pb), TextLength(pb, cb));
+}
+
+BOOL OpenHandoff(CFile& file, LPCSTR pszPath) {
+    DWORD dwStart = GetTickCount();
+    while (!file.Open(pszPath, CFile::modeRead)) {
+        if (GetLastError() != ERROR_SHARING_VIOLATION ||
+            GetTickCount() - dwStart >= HELD_FILE_PATIENCE_MS)
+            return FALSE;
+        Sleep(HELD_FILE_RETRY_MS);
+    }
+    return TRUE;
 }
 
 } // namespace
 
 CString ReadHandoffFile(LPCSTR pszPath) {
     CFile file;
-    if (!file.Open(pszPath, CFile::modeRead))
+    if (!OpenHandoff(file, pszPath))
         return CString();
     ULONGLONG cbFile = file.GetLength();
     // One read of the whole file: it must fit one ReadFile and one block.

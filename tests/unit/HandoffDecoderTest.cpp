@@ -19,7 +19,8 @@ Bytes Decoded(Bytes bytes) {
 
 std::string NameOf(Bytes bytes) {
     RemoveZeroBytes(bytes.data(), bytes.size());
-    return std::string(bytes.begin(), bytes.begin() + TextLength(bytes.data(), bytes.size()));
+    const char* pch = reinterpret_cast<const char*>(bytes.data());
+    return std::string(pch, TrimLineEnds(pch, TextLength(bytes.data(), bytes.size())));
 }
 
 Bytes Utf16(const std::string& text) {
@@ -71,6 +72,22 @@ TEST(HandoffDecoder, EmptyAndAllZeroInputsGiveAnEmptyName) {
     EXPECT_EQ(NameOf({}), "");
     EXPECT_EQ(NameOf({0}), "");
     EXPECT_EQ(NameOf({0, 0, 0, 0, 0}), "");
+    EXPECT_EQ(NameOf({'\r', '\n'}), "");
+}
+
+// echo Name> c:\~QorTmp.Dat writes a line end after the name.
+TEST(HandoffDecoder, LineEndsAfterTheNameGoAndNothingElse) {
+    const struct {
+        std::string text;
+        std::string name;
+    } cases[] = {
+        {"Label\r\n", "Label"},   {"Label\n", "Label"},       {"Label\r\n\r\n", "Label"},
+        {"Label \r\n", "Label "}, {"La\r\nbel", "La\r\nbel"}, {"Label\t", "Label\t"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NameOf(Bytes(c.text.begin(), c.text.end())), c.name);
+        EXPECT_EQ(NameOf(Utf16(c.text)), c.name);
+    }
 }
 
 TEST(HandoffDecoder, Utf16ByteOrderMarkIsRecognisedOnlyAtTheStart) {

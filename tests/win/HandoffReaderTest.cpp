@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "support/TestFiles.h"
 
@@ -28,6 +29,10 @@ TEST_F(HandoffReader, ReadsBothEncodingsAndConsumesTheFile) {
     WriteFileBytes(m_path, "Label Prn");
     EXPECT_EQ(Read(), "Label Prn");
     EXPECT_FALSE(FileExists(m_path));
+
+    // As echo Label Prn> c:\~QorTmp.Dat writes it.
+    WriteFileBytes(m_path, "Label Prn\r\n");
+    EXPECT_EQ(Read(), "Label Prn");
 }
 
 TEST_F(HandoffReader, UselessContentIsConsumedToo) {
@@ -77,14 +82,28 @@ TEST_F(HandoffReader, MissingFileOrFolderOfThatNameGivesAnEmptyName) {
     EXPECT_TRUE(FileExists(m_path));
 }
 
-TEST_F(HandoffReader, FileHeldOpenElsewhereGivesAnEmptyNameAndStays) {
+// A host may still hold the file for a moment after starting the program;
+// one that never lets go leaves it in place and names no printer.
+TEST_F(HandoffReader, FileHeldBrieflyIsReadAndFileHeldOnGivesAnEmptyName) {
     WriteFileBytes(m_path, "Held");
-    HANDLE hHeld = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    HANDLE hHeld = CreateFileA(m_path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    std::thread releaser([hHeld] {
+        Sleep(1000);
+        CloseHandle(hHeld);
+    });
+    EXPECT_EQ(Read(), "Held");
+    releaser.join();
+    EXPECT_FALSE(FileExists(m_path));
+
+    WriteFileBytes(m_path, "Held On");
+    hHeld = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Read(), "");
     CloseHandle(hHeld);
-    EXPECT_EQ(ReadFileBytes(m_path), "Held");
+    EXPECT_EQ(ReadFileBytes(m_path), "Held On");
 }
 
 TEST_F(HandoffReader, ReadOnlyFileIsStillRead) {
@@ -94,16 +113,25 @@ TEST_F(HandoffReader, ReadOnlyFileIsStillRead) {
     SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(HandoffReader, ByteOrderMarkSelectsUtf16ConvertedToTheAnsiCodePage) {
+TEST_F(HandoffReader, ByteOrderMarkSelectsUtf16ConvertedExactlyToTheAnsiCodePage) {
     if (GetACP() != 1252)
         GTEST_SKIP() << "expected names are written for code page 1252, this is " << GetACP();
-    // U+20AC EURO SIGN is 0x80 in 1252; U+4E2D has no 1252 form.
-    WriteFileBytes(m_path, std::string("\xFF\xFE\xAC\x20u\0r\0o\0 \0\x2D\x4E\0\0x\0", 18));
-    EXPECT_EQ(Read(), "\x80uro ?");
+    // U+20AC EURO SIGN is 0x80 in 1252.
+    WriteFileBytes(m_path, std::string("\xFF\xFE\xAC\x20u\0r\0o\0\r\0\n\0\0\0x\0", 18));
+    EXPECT_EQ(Read(), "\x80uro");
     EXPECT_FALSE(FileExists(m_path));
 
     WriteFileBytes(m_path, std::string("\xFF\xFEO\0d\0d\0!", 9));
     EXPECT_EQ(Read(), "Odd");
+
+    // U+4E2D has no 1252 form; U+0142 has only the best fit "l", and
+    // "Label" may well be another printer.
+    for (const std::string& name :
+         {std::string("\xFF\xFE\x2D\x4Eu\0", 6), std::string("\xFF\xFEL\0a\0b\0e\0\x42\x01", 12)}) {
+        WriteFileBytes(m_path, name);
+        EXPECT_EQ(Read(), "");
+        EXPECT_FALSE(FileExists(m_path));
+    }
 }
 
 } // namespace
