@@ -7,11 +7,7 @@
 
 #include "CWinApp.h"
 
-namespace {
-char g_szEmpty[1] = "";
-}
-
-CString::CString() : m_pszData(g_szEmpty), m_nLength(0) {}
+CString::CString() : m_pszData(NULL), m_nLength(0) {}
 
 CString::CString(const CString& stringSrc) : CString() {
     Assign(stringSrc.m_pszData, stringSrc.m_nLength);
@@ -95,8 +91,7 @@ void CString::Assign(LPCSTR pch, int nLength) {
 }
 
 void CString::Release() {
-    if (m_pszData != g_szEmpty)
-        free(m_pszData);
-    m_pszData = g_szEmpty;
+    free(m_pszData);
+    m_pszData = NULL;
     m_nLength = 0;
 }

@@ -4,6 +4,9 @@
 
 // Narrow ANSI string on the C run-time heap. Kept apart from std::string,
 // which would pull most of the static C++ run-time into the executable.
+// Strings cross between Kestrin.exe and Tavrix2.dll, each with its own copy
+// of this class: the empty string owns no storage at all, so either module
+// may destroy a string the other made. Both allocate from msvcrt.dll's heap.
 class CString {
 public:
     CString();
@@ -16,7 +19,7 @@ public:
 
     int GetLength() const { return m_nLength; }
     BOOL IsEmpty() const { return m_nLength == 0; }
-    operator LPCSTR() const { return m_pszData; }
+    operator LPCSTR() const { return m_pszData != NULL ? m_pszData : ""; }
 
     CString Left(int nCount) const;
     void Format(LPCSTR pszFormat, ...);
@@ -26,6 +29,6 @@ private:
     void Assign(LPCSTR pch, int nLength);
     void Release();
 
-    char* m_pszData;
+    char* m_pszData; // NULL when empty
     int m_nLength;
 };

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <winspool.h>
 
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
 
 namespace {
 

@@ -3,9 +3,14 @@
 #include "framework/CString.h"
 
 // The port-link class of Tavrix2.dll: one link to the device port chosen by
-// port number (0..7 COM1..COM8, 8..11 LPT1..LPT4, 12 FILES, 13 TCPIP,
-// 14 ZOVAVA0, 15..17 QORUSB1..QORUSB3). The two inline members are compiled
-// into, and exported by, the program that uses the class.
+// its number in the port table (PortTable.h). The two inline members are
+// compiled into, and exported by, the program that uses the class.
+//
+// A member that fails returns 0 and leaves the reason in the thread's
+// last-error code: the system's own code (ERROR_SHARING_VIOLATION for a busy
+// port, WSAECONNREFUSED, ...), ERROR_TIMEOUT for a device that did not answer
+// or take the bytes within 5 seconds, ERROR_INVALID_PARAMETER for a port
+// number outside the table or a mode other than 0, or one of these.
 #ifdef TAVRIX2_BUILD
 #define TAVRIX_API __declspec(dllexport)
 #define TAVRIX_INLINE_API
@@ -13,6 +18,11 @@
 #define TAVRIX_API __declspec(dllimport)
 #define TAVRIX_INLINE_API __declspec(dllexport)
 #endif
+
+// FILES or TCPIP has no target set.
+const DWORD TAVRIX_ERROR_NO_SETTING = 0x20000001;
+// The port's setting is no string value (REG_SZ or REG_EXPAND_SZ).
+const DWORD TAVRIX_ERROR_BAD_SETTING = 0x20000002;
 
 class CPortLink;
 
@@ -25,8 +35,8 @@ public:
     // mode 0 opens the selected port for writing; there is no other mode, and
     // any other value opens nothing. Nonzero when the port is open.
     TAVRIX_API virtual int OpenComm(int mode);
-    // Writes all length bytes: length on success, 0 when not all could be
-    // written within the link's timeout.
+    // Writes all length bytes: length on success, 0 when not all of them
+    // were taken within 5 seconds.
     TAVRIX_API unsigned long Write(const char* data, unsigned long length);
     TAVRIX_API virtual void CloseComm();
 

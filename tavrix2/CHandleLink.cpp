@@ -1,50 +1,112 @@
 #include "CHandleLink.h"
 
+#include "tavrix2/RegistryValue.h"
+
+namespace {
+
+// Where Windows keeps each serial port's line settings, as Device Manager's
+// Port Settings write them: the value "COM1:" holds "9600,n,8,1".
+const char* const WINDOWS_PORTS_KEY = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+
+HANDLE OpenExisting(LPCSTR pszPath) {
+    // Serial ports refuse GetCommState and the like on a write-only handle;
+    // a device that cannot be read at all is still written.
+    HANDLE hFile = CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED, NULL);
+    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+        hFile =
+            CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+    return hFile;
+}
+
+void ApplyLineSettings(HANDLE hFile, LPCSTR pszComPort) {
+    CString strValueName;
+    strValueName.Format("%s:", pszComPort);
+    CString strMode;
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    // The key is the native spooler's: the 64-bit view on 64-bit Windows.
+    // A port without settings, or with some that do not parse, keeps those
+    // of its driver.
+    if (ReadStringValue(HKEY_LOCAL_MACHINE, WINDOWS_PORTS_KEY, KEY_WOW64_64KEY, strValueName,
+                        &strMode) == ERROR_SUCCESS &&
+        GetCommState(hFile, &dcb) && BuildCommDCBA(strMode, &dcb))
+        SetCommState(hFile, &dcb);
+}
+
+} // namespace
+
 CHandleLink::~CHandleLink() {
     CloseHandle(m_hFile);
+    CloseHandle(m_hWritten);
 }
 
-CHandleLink* CHandleLink::Adopt(HANDLE hFile) {
-    CHandleLink* pLink = new CHandleLink(hFile);
-    if (pLink == NULL)
-        CloseHandle(hFile);
-    return pLink;
-}
-
-CHandleLink* CHandleLink::OpenDevice(LPCSTR pszPath) {
-    // Serial ports refuse GetCommState and the like on a write-only handle.
-    HANDLE hFile = CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                            NULL);
+CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
+    HANDLE hFile = OpenExisting(pszPath);
+    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+        hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return NULL;
-    // The line settings stay as configured in Windows; only the timeouts are
-    // ours. A target without timeouts (a file, a pipe) still is a target.
+    if (*pszComPort != '\0')
+        ApplyLineSettings(hFile, pszComPort);
+    // The driver gives up on a write too, where it can; files refuse this.
     COMMTIMEOUTS timeouts = {};
     timeouts.WriteTotalTimeoutConstant = LINK_TIMEOUT_MS;
     SetCommTimeouts(hFile, &timeouts);
-    return Adopt(hFile);
-}
 
-CHandleLink* CHandleLink::OpenAppend(LPCSTR pszPath) {
-    HANDLE hFile = CreateFileA(pszPath, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, NULL,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    return hFile != INVALID_HANDLE_VALUE ? Adopt(hFile) : NULL;
+    HANDLE hWritten = CreateEventA(NULL, TRUE, FALSE, NULL);
+    CHandleLink* pLink = hWritten != NULL ? new CHandleLink(hFile, hWritten) : NULL;
+    if (pLink == NULL) {
+        DWORD dwError = hWritten != NULL ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
+        CloseHandle(hFile);
+        if (hWritten != NULL)
+            CloseHandle(hWritten);
+        SetLastError(dwError);
+    }
+    return pLink;
 }
 
 BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     DWORD dwStart = GetTickCount();
     while (cbData > 0) {
+        DWORD dwElapsed = GetTickCount() - dwStart;
         DWORD cbWritten = 0;
-        if (!WriteFile(m_hFile, pData, cbData, &cbWritten, NULL))
+        if (dwElapsed >= LINK_TIMEOUT_MS) {
+            SetLastError(ERROR_TIMEOUT);
             return FALSE;
-        // A device that takes nothing before its timeout has given up.
-        if (cbWritten == 0 || GetTickCount() - dwStart >= LINK_TIMEOUT_MS)
-            return cbWritten == cbData;
+        }
+        if (!WriteWithin(pData, cbData, LINK_TIMEOUT_MS - dwElapsed, &cbWritten))
+            return FALSE;
+        // A device whose own timeout passed without taking a byte gave up.
+        if (cbWritten == 0) {
+            SetLastError(ERROR_TIMEOUT);
+            return FALSE;
+        }
         pData += cbWritten;
         cbData -= cbWritten;
     }
     return TRUE;
+}
+
+BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs,
+                              DWORD* pcbWritten) {
+    OVERLAPPED overlapped = {};
+    // At the end of a file; devices and pipes have no position to heed.
+    overlapped.Offset = 0xFFFFFFFF;
+    overlapped.OffsetHigh = 0xFFFFFFFF;
+    overlapped.hEvent = m_hWritten;
+    if (!WriteFile(m_hFile, pData, cbData, NULL, &overlapped) && GetLastError() != ERROR_IO_PENDING)
+        return FALSE;
+    if (WaitForSingleObject(m_hWritten, dwTimeoutMs) == WAIT_OBJECT_0)
+        return GetOverlappedResult(m_hFile, &overlapped, pcbWritten, FALSE);
+    // Every device, pipe and file can be stopped this way, and the write
+    // must be over before its buffer and OVERLAPPED go. One that finishes
+    // before the cancel takes still counts.
+    CancelIo(m_hFile);
+    if (GetOverlappedResult(m_hFile, &overlapped, pcbWritten, TRUE))
+        return TRUE;
+    if (GetLastError() == ERROR_OPERATION_ABORTED)
+        SetLastError(ERROR_TIMEOUT);
+    return FALSE;
 }

@@ -8,17 +8,18 @@ class CHandleLink : public CPortLink {
 public:
     ~CHandleLink() override;
 
-    // A device or pipe that exists, opened for writing with write timeouts
-    // where the device has them.
-    static CHandleLink* OpenDevice(LPCSTR pszPath);
-    // A file, created if need be, that writes append to.
-    static CHandleLink* OpenAppend(LPCSTR pszPath);
+    // Opens what the path names as what it turns out to be: a device or a
+    // pipe as it is, a file (made if there is none yet) to append to. A
+    // serial port, named by pszComPort (COM3) when the path is one, gets the
+    // line settings Windows keeps for it.
+    static CHandleLink* Open(LPCSTR pszPath, LPCSTR pszComPort);
 
     BOOL WriteAll(const char* pData, DWORD cbData) override;
 
 private:
-    explicit CHandleLink(HANDLE hFile) : m_hFile(hFile) {}
-    static CHandleLink* Adopt(HANDLE hFile);
+    CHandleLink(HANDLE hFile, HANDLE hWritten) : m_hFile(hFile), m_hWritten(hWritten) {}
+    BOOL WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs, DWORD* pcbWritten);
 
-    HANDLE m_hFile;
+    HANDLE m_hFile;    // opened for overlapped writes
+    HANDLE m_hWritten; // signalled when a write has finished
 };

@@ -6,18 +6,20 @@
 
 CPortLink* OpenPortLink(const PORT_TARGET& target) {
     switch (target.kind) {
-    case TARGET_DEVICE:
-        return CHandleLink::OpenDevice(target.strPath);
-    case TARGET_APPEND_FILE:
-        return CHandleLink::OpenAppend(target.strPath);
+    case TARGET_PATH:
+        return CHandleLink::Open(target.strPath, target.strComPort);
     case TARGET_TCP:
         return CSocketLink::Connect(target.strPath, target.strService);
     case TARGET_USB_PRINTER: {
         CString strPath = FindUsbPrinterPath(target.nUsbIndex);
-        return strPath.IsEmpty() ? NULL : CHandleLink::OpenDevice(strPath);
+        if (!strPath.IsEmpty())
+            return CHandleLink::Open(strPath, "");
+        SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+        return NULL;
     }
     case TARGET_NONE:
         break;
     }
+    SetLastError(target.dwError);
     return NULL;
 }

@@ -6,7 +6,8 @@
 struct PORT_TARGET;
 
 // An open connection to a device: every kind writes all of its bytes or
-// reports failure, and gives up on a device that stops taking them.
+// fails with the reason, and gives up on a device that does not take them
+// all within the link timeout.
 class CPortLink {
 public:
     virtual ~CPortLink() {}
@@ -18,7 +19,8 @@ public:
     static void operator delete(void* p) { free(p); }
 };
 
-// Opens the link that reaches the target; NULL when it cannot be reached.
+// Opens the link that reaches the target; NULL when it cannot be reached,
+// with the reason in the thread's last-error code.
 CPortLink* OpenPortLink(const PORT_TARGET& target);
 
 // How long a link waits for a device: to connect, and to take a write.

@@ -9,7 +9,8 @@ class CSocketLink : public CPortLink {
 public:
     ~CSocketLink() override;
 
-    // Connects to host:port within the link timeout; NULL if it cannot.
+    // Looks the host up and connects to one of its addresses, all within the
+    // link timeout; NULL with the reason when it cannot.
     static CSocketLink* Connect(LPCSTR pszHost, LPCSTR pszService);
 
     BOOL WriteAll(const char* pData, DWORD cbData) override;
@@ -17,5 +18,5 @@ public:
 private:
     explicit CSocketLink(SOCKET s) : m_socket(s) {}
 
-    SOCKET m_socket;
+    SOCKET m_socket; // non-blocking
 };

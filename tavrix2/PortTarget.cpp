@@ -1,33 +1,77 @@
 #include "PortTarget.h"
 
-#include <stdlib.h>
 #include <string.h>
 
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
+#include "portlink/Tavrix.h"
+#include "tavrix2/RegistryValue.h"
 
 namespace {
 
 const char* const DEFAULT_TCP_SERVICE = "9100";
 
-PORT_TARGET Target(PORT_TARGET_KIND kind, const CString& strPath = CString()) {
-    PORT_TARGET target = {kind, strPath, CString(), 0};
+PORT_TARGET Target(PORT_TARGET_KIND kind) {
+    PORT_TARGET target = {kind, ERROR_SUCCESS, CString(), CString(), CString(), 0};
     return target;
 }
 
-// host or host:port; a setting with more than one colon is an IPv6 host.
+PORT_TARGET NoTarget(DWORD dwError) {
+    PORT_TARGET target = Target(TARGET_NONE);
+    target.dwError = dwError;
+    return target;
+}
+
+bool IsDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
+// The serial port a path names: \\.\COM12 and COM3: name COM12 and COM3.
+CString ComPortOf(LPCSTR pszPath) {
+    if (strncmp(pszPath, "\\\\.\\", 4) == 0 || strncmp(pszPath, "\\\\?\\", 4) == 0)
+        pszPath += 4;
+    if (_strnicmp(pszPath, "COM", 3) != 0 || pszPath[3] < '1' || pszPath[3] > '9')
+        return CString();
+    LPCSTR pszEnd = pszPath + 3;
+    while (IsDigit(*pszEnd))
+        ++pszEnd;
+    if (*pszEnd != '\0' && strcmp(pszEnd, ":") != 0)
+        return CString();
+    return CString(pszPath, static_cast<int>(pszEnd - pszPath));
+}
+
+PORT_TARGET PathTarget(const CString& strPath) {
+    PORT_TARGET target = Target(TARGET_PATH);
+    target.strPath = strPath;
+    target.strComPort = ComPortOf(strPath);
+    return target;
+}
+
 PORT_TARGET TcpTarget(const CString& strSetting) {
-    LPCSTR psz = strSetting;
-    LPCSTR pszColon = strchr(psz, ':');
-    PORT_TARGET target = Target(TARGET_TCP, strSetting);
-    target.strService = DEFAULT_TCP_SERVICE;
-    if (pszColon != NULL && strchr(pszColon + 1, ':') == NULL) {
-        target.strPath = strSetting.Left(static_cast<int>(pszColon - psz));
-        target.strService = CString(pszColon + 1);
+    LPCSTR pszHost = strSetting;
+    LPCSTR pszHostEnd = pszHost + strSetting.GetLength();
+    LPCSTR pszService = NULL;
+    LPCSTR pszClose = strchr(pszHost, ']');
+    if (*pszHost == '[' && pszClose != NULL && (pszClose[1] == '\0' || pszClose[1] == ':')) {
+        pszHostEnd = pszClose;
+        pszService = pszClose[1] == ':' ? pszClose + 2 : NULL;
+        ++pszHost;
+    } else if (LPCSTR pszColon = strchr(pszHost, ':')) {
+        // With more colons than one it is an IPv6 address without a port.
+        if (strchr(pszColon + 1, ':') == NULL) {
+            pszHostEnd = pszColon;
+            pszService = pszColon + 1;
+        }
     }
+    PORT_TARGET target = Target(TARGET_TCP);
+    target.strPath = CString(pszHost, static_cast<int>(pszHostEnd - pszHost));
+    target.strService =
+        pszService != NULL && *pszService != '\0' ? pszService : DEFAULT_TCP_SERVICE;
     return target;
 }
 
 PORT_TARGET DefaultTarget(int nPort) {
+    if (nPort == PORT_FILES || nPort == PORT_TCPIP)
+        return NoTarget(TAVRIX_ERROR_NO_SETTING);
     if (nPort >= PORT_FIRST_USB) {
         PORT_TARGET target = Target(TARGET_USB_PRINTER);
         target.nUsbIndex = nPort - PORT_FIRST_USB;
@@ -35,7 +79,7 @@ PORT_TARGET DefaultTarget(int nPort) {
     }
     CString strDevice;
     strDevice.Format("\\\\.\\%s", g_rgpszPortNames[nPort]);
-    return Target(TARGET_DEVICE, strDevice);
+    return PathTarget(strDevice);
 }
 
 } // namespace
@@ -43,44 +87,36 @@ PORT_TARGET DefaultTarget(int nPort) {
 PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
                              PFN_READ_PORT_SETTING pfnReadSetting) {
     if (nPort < 0 || nPort >= PORT_COUNT)
-        return Target(TARGET_NONE);
+        return NoTarget(ERROR_INVALID_PARAMETER);
     if (nPort == PORT_FILES && !strOutputFileName.IsEmpty())
-        return Target(TARGET_APPEND_FILE, strOutputFileName);
-    CString strSetting = pfnReadSetting(g_rgpszPortNames[nPort]);
-    if (nPort == PORT_FILES || nPort == PORT_TCPIP) {
-        if (strSetting.IsEmpty())
-            return Target(TARGET_NONE);
-        return nPort == PORT_FILES ? Target(TARGET_APPEND_FILE, strSetting) : TcpTarget(strSetting);
-    }
-    return strSetting.IsEmpty() ? DefaultTarget(nPort) : Target(TARGET_DEVICE, strSetting);
-}
-
-namespace {
-
-CString ReadSetting(HKEY hRoot, LPCSTR pszPortName) {
-    HKEY hKey = NULL;
-    if (RegOpenKeyExA(hRoot, "Software\\Kestrin\\Tavrix\\Ports", 0, KEY_QUERY_VALUE, &hKey) !=
-        ERROR_SUCCESS)
-        return CString();
+        return PathTarget(strOutputFileName);
     CString strSetting;
-    DWORD dwType = 0;
-    DWORD cbData = 0;
-    if (RegQueryValueExA(hKey, pszPortName, NULL, &dwType, NULL, &cbData) == ERROR_SUCCESS &&
-        dwType == REG_SZ && cbData > 0) {
-        // The stored text need not end in a zero: one more byte makes sure.
-        char* psz = static_cast<char*>(calloc(cbData + 1, 1));
-        if (psz != NULL && RegQueryValueExA(hKey, pszPortName, NULL, &dwType,
-                                            reinterpret_cast<BYTE*>(psz), &cbData) == ERROR_SUCCESS)
-            strSetting = CString(psz);
-        free(psz);
-    }
-    RegCloseKey(hKey);
-    return strSetting;
+    DWORD dwResult = pfnReadSetting(g_rgpszPortNames[nPort], &strSetting);
+    if (dwResult == ERROR_FILE_NOT_FOUND)
+        return DefaultTarget(nPort);
+    // A setting that cannot be read never falls back to the port's own
+    // device: the bytes would go where the deployer did not point them.
+    if (dwResult != ERROR_SUCCESS)
+        return NoTarget(dwResult);
+    return nPort == PORT_TCPIP ? TcpTarget(strSetting) : PathTarget(strSetting);
 }
 
-} // namespace
-
-CString ReadPortSetting(LPCSTR pszPortName) {
-    CString strSetting = ReadSetting(HKEY_CURRENT_USER, pszPortName);
-    return strSetting.IsEmpty() ? ReadSetting(HKEY_LOCAL_MACHINE, pszPortName) : strSetting;
+DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting) {
+    const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
+    const struct {
+        HKEY hRoot;
+        REGSAM samView;
+    } places[] = {
+        {HKEY_CURRENT_USER, 0},
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
+        // 32-bit Windows has only one view and ignores the flag.
+        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+    };
+    DWORD dwResult = ERROR_FILE_NOT_FOUND;
+    for (const auto& place : places) {
+        dwResult = ReadStringValue(place.hRoot, PORTS_KEY, place.samView, pszPortName, pstrSetting);
+        if (dwResult != ERROR_FILE_NOT_FOUND)
+            break;
+    }
+    return dwResult;
 }

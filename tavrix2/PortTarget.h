@@ -3,29 +3,34 @@
 #include "framework/CString.h"
 
 // Where a port number leads. A port's setting (see ReadPortSetting) takes the
-// place of its default: a path to open for every port but TCPIP, whose
-// setting is host or host:port.
+// place of its default: a path for every port but TCPIP, whose setting is
+// host, host:port, [IPv6] or [IPv6]:port.
 enum PORT_TARGET_KIND {
-    TARGET_NONE,
-    TARGET_DEVICE,      // strPath: a device, a pipe or an existing file
-    TARGET_APPEND_FILE, // strPath: a file, created if need be, appended to
+    TARGET_NONE,        // dwError: why the port leads nowhere
+    TARGET_PATH,        // strPath: a device, a pipe or a file; strComPort: the
+                        // serial port the path names (COM3), if any
     TARGET_TCP,         // strPath: the host, strService: the TCP port
     TARGET_USB_PRINTER, // nUsbIndex: the n-th USB printer-class device
 };
 
 struct PORT_TARGET {
     PORT_TARGET_KIND kind;
+    DWORD dwError;
     CString strPath;
     CString strService;
+    CString strComPort;
     int nUsbIndex;
 };
 
-typedef CString (*PFN_READ_PORT_SETTING)(LPCSTR pszPortName);
+// Reads a port's setting: ERROR_SUCCESS with its text, ERROR_FILE_NOT_FOUND
+// when it has none, or the reason the setting cannot be used.
+typedef DWORD (*PFN_READ_PORT_SETTING)(LPCSTR pszPortName, CString* pstrSetting);
 
 PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
                              PFN_READ_PORT_SETTING pfnReadSetting);
 
-// The port's setting: a REG_SZ value named as the port under
-// Software\Kestrin\Tavrix\Ports, in HKEY_CURRENT_USER, else in
-// HKEY_LOCAL_MACHINE; empty when neither has one.
-CString ReadPortSetting(LPCSTR pszPortName);
+// The port's setting: a value named as the port under
+// Software\Kestrin\Tavrix\Ports in HKEY_CURRENT_USER, else in
+// HKEY_LOCAL_MACHINE as 32-bit programs see it, else as 64-bit programs see
+// it, so that a machine-wide setting counts whichever reg.exe made it.
+DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting);

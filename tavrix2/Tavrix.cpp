@@ -1,6 +1,6 @@
 #include "portlink/Tavrix.h"
 
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
 #include "tavrix2/CPortLink.h"
 #include "tavrix2/PortTarget.h"
 
@@ -20,16 +20,20 @@ void Tavrix::SetCommPort(int port) {
 
 int Tavrix::OpenComm(int mode) {
     CloseComm();
-    if (mode != MODE_WRITE)
+    if (mode != MODE_WRITE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
+    }
     m_pLink = OpenPortLink(ChoosePortTarget(m_nPort, m_strOutputFileName, ReadPortSetting));
     m_nConnect = m_pLink != NULL;
     return m_nConnect;
 }
 
 unsigned long Tavrix::Write(const char* data, unsigned long length) {
-    if (m_pLink == NULL || data == NULL || length == 0)
+    if (m_pLink == NULL || data == NULL || length == 0) {
+        SetLastError(m_pLink == NULL ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
         return 0;
+    }
     return m_pLink->WriteAll(data, length) ? length : 0;
 }
 

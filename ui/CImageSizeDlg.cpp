@@ -1,7 +1,7 @@
 #include "CImageSizeDlg.h"
 
 #include "handoff/HandoffReader.h"
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
 #include "output/PrinterPort.h"
 #include "output/SizeCommand.h"
 #include "portlink/Tavrix.h"

@@ -1,6 +1,6 @@
 #include "Devices.h"
 
-#include <windows.h>
+#include <ws2tcpip.h>
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,17 @@ namespace {
 const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
 }
 
-PortSetting::PortSetting(const char* pszPort, const std::string& value) : m_port(pszPort) {
+PortSetting::PortSetting(const char* pszPort, const std::string& value, DWORD dwType)
+    : m_port(pszPort) {
     HKEY hKey = NULL;
     LONG lResult =
         RegCreateKeyExA(HKEY_CURRENT_USER, PORTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL);
     EXPECT_EQ(lResult, ERROR_SUCCESS);
     if (lResult != ERROR_SUCCESS)
         return;
-    RegSetValueExA(hKey, pszPort, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + 1));
+    bool bText = dwType == REG_SZ || dwType == REG_EXPAND_SZ;
+    RegSetValueExA(hKey, pszPort, 0, dwType, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + (bText ? 1 : 0)));
     RegCloseKey(hKey);
 }
 
@@ -64,27 +66,62 @@ std::string SerialPeer::Read(DWORD dwQuietMs) {
     return bytes;
 }
 
-TcpPeer::TcpPeer() : m_listener(INVALID_SOCKET), m_nPort(0) {
+TcpPeer::TcpPeer(int nFamily) : m_listener(INVALID_SOCKET), m_nFamily(nFamily), m_nPort(0) {
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int cbAddress = sizeof address;
-    EXPECT_EQ(bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(listen(m_listener, 1), 0);
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &cbAddress);
-    m_nPort = ntohs(address.sin_port);
+    m_listener = socket(nFamily, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_storage address = {};
+    int cbAddress = 0;
+    if (nFamily == AF_INET6) {
+        sockaddr_in6* pAddress = reinterpret_cast<sockaddr_in6*>(&address);
+        pAddress->sin6_family = AF_INET6;
+        pAddress->sin6_addr = in6addr_loopback;
+        cbAddress = sizeof *pAddress;
+    } else {
+        sockaddr_in* pAddress = reinterpret_cast<sockaddr_in*>(&address);
+        pAddress->sin_family = AF_INET;
+        pAddress->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        cbAddress = sizeof *pAddress;
+    }
+    sockaddr* pAddress = reinterpret_cast<sockaddr*>(&address);
+    if (bind(m_listener, pAddress, cbAddress) != 0 || listen(m_listener, 1) != 0)
+        return;
+    getsockname(m_listener, pAddress, &cbAddress);
+    m_nPort = ntohs(nFamily == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(pAddress)->sin6_port
+                                        : reinterpret_cast<sockaddr_in*>(pAddress)->sin_port);
 }
 
 TcpPeer::~TcpPeer() {
+    for (SOCKET s : m_waiting)
+        closesocket(s);
     closesocket(m_listener);
     WSACleanup();
 }
 
 std::string TcpPeer::Address() const {
-    return "127.0.0.1:" + std::to_string(m_nPort);
+    std::string host = m_nFamily == AF_INET6 ? "[::1]" : "127.0.0.1";
+    return host + ":" + std::to_string(m_nPort);
+}
+
+void TcpPeer::FillBacklog() {
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(m_nPort);
+    for (int i = 0; i < 16; ++i) {
+        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        m_waiting.push_back(s);
+        u_long ulNonBlocking = 1;
+        ioctlsocket(s, FIONBIO, &ulNonBlocking);
+        connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        fd_set writable;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        timeval timeout = {0, 300 * 1000};
+        if (select(0, NULL, &writable, NULL, &timeout) != 1)
+            return;
+    }
+    ADD_FAILURE() << "the listener's backlog never filled";
 }
 
 SOCKET TcpPeer::Accept(DWORD dwTimeoutMs) {

@@ -3,12 +3,14 @@
 #include <winsock2.h>
 
 #include <string>
+#include <vector>
 
 // The port-link library's setting of one port, for one test: set in
-// HKEY_CURRENT_USER on construction, removed when the object goes.
+// HKEY_CURRENT_USER on construction, removed when the object goes. The
+// value's bytes are stored as they are, with a terminating zero for text.
 class PortSetting {
 public:
-    PortSetting(const char* pszPort, const std::string& value);
+    PortSetting(const char* pszPort, const std::string& value, DWORD dwType = REG_SZ);
     ~PortSetting();
 
 private:
@@ -29,14 +31,20 @@ private:
     HANDLE m_hPort;
 };
 
-// A TCP server on 127.0.0.1 for one test, on a port of the system's choice.
+// A TCP server on 127.0.0.1 (or ::1) for one test, on a port of the
+// system's choice.
 class TcpPeer {
 public:
-    TcpPeer();
+    explicit TcpPeer(int nFamily = AF_INET);
     ~TcpPeer();
 
+    bool Listening() const { return m_nPort != 0; }
     unsigned short Port() const { return m_nPort; }
+    // The TCPIP setting that reaches it: 127.0.0.1:port or [::1]:port.
     std::string Address() const;
+    // Makes connections it never accepts until the system takes no more, so
+    // that a new one is never answered.
+    void FillBacklog();
     // Accepts one connection within the timeout and reads it to its end.
     std::string AcceptAndRead(DWORD dwTimeoutMs = 10000);
     // Accepts one connection and hands it over unread: INVALID_SOCKET if none
@@ -45,5 +53,7 @@ public:
 
 private:
     SOCKET m_listener;
+    int m_nFamily;
     unsigned short m_nPort;
+    std::vector<SOCKET> m_waiting;
 };

@@ -1,7 +1,10 @@
 # Sourced with the state folder in $1: the Wine environment of a test run.
 wine_state=$1
 export WINEPREFIX=$wine_state/prefix
-export WINEARCH=win32
+# A 32-bit prefix unless the fixture made a 64-bit one, where the program
+# runs under WoW64 as on current Windows.
+WINEARCH=$(cat "$wine_state/arch" 2>/dev/null || echo win32)
+export WINEARCH
 export WINEDEBUG=${WINEDEBUG:--all}
 # The prefix never asks for Mono or Gecko.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,4 +1,4 @@
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,15 +2,59 @@
 
 #include "portlink/Tavrix.h"
 
-#include "output/PortTable.h"
+#include "portlink/PortTable.h"
 
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
 
 #include <string>
 
 #include "support/TestFiles.h"
 
 namespace {
+
+const std::string COMMAND = "\x1B.D1;40;80:";
+
+// One link cycle on the port: open, write the command, close. The reason
+// for a failure is left in the last-error code.
+bool SendCommand(int nPort) {
+    Tavrix link;
+    link.SetCommPort(nPort);
+    return link.OpenComm(0) && link.Write(COMMAND.data(), COMMAND.size()) == COMMAND.size();
+}
+
+std::string ParallelPortFile() {
+    const char* pszState = getenv("WINE_STATE");
+    EXPECT_TRUE(pszState != NULL);
+    return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/parallel.out");
+}
+
+// Runs a Windows program to its end.
+void RunToEnd(std::string commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+        << commandLine;
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+// What a command of the system under Wine, such as stty, prints. Wine starts
+// it but gives no handle to wait on, so its output is watched for.
+std::string UnixCommandOutput(const std::string& command) {
+    const char* pszState = getenv("WINE_STATE");
+    EXPECT_TRUE(pszState != NULL);
+    std::string out = std::string(pszState != NULL ? pszState : ".") + "/command-output.txt";
+    DeleteFileA(WindowsPath(out).c_str());
+    RunToEnd("/bin/sh -c \"" + command + " >" + out + ".part && mv " + out + ".part " + out + "\"");
+    for (int i = 0; i < 500 && !FileExists(WindowsPath(out)); ++i)
+        Sleep(20);
+    return ReadFileBytes(WindowsPath(out));
+}
 
 TEST(Tavrix, FilesPortAppendsEveryWriteInFull) {
     std::string path = NewTestFolder("TavrixFiles") + "\\device.out";
@@ -38,6 +82,104 @@ TEST(Tavrix, FilesPortAppendsEveryWriteInFull) {
     HANDLE hExclusive = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     EXPECT_NE(hExclusive, INVALID_HANDLE_VALUE) << "the file is still held open";
     CloseHandle(hExclusive);
+}
+
+// A deployer may point any port at a file to try things out: it is made if
+// need be, and every command goes after what it already holds.
+TEST(Tavrix, FileTargetsOfAnyPortAreMadeIfNeededAndAppendedTo) {
+    const struct {
+        int nPort;
+        const char* pszSetting;
+    } ports[] = {{8, "LPT1"}, {15, "QORUSB1"}, {PORT_FILES, "FILES"}};
+    for (const auto& p : ports) {
+        for (const std::string earlier : {"", "OLDCONTENT-0123456789-0123456789"}) {
+            std::string path = NewTestFolder("TavrixFileTarget") + "\\target.prn";
+            if (!earlier.empty())
+                WriteFileBytes(path, earlier);
+            PortSetting setting(p.pszSetting, path);
+            EXPECT_TRUE(SendCommand(p.nPort)) << p.pszSetting << ": error " << GetLastError();
+            EXPECT_TRUE(SendCommand(p.nPort)) << p.pszSetting << ": error " << GetLastError();
+            EXPECT_EQ(ReadFileBytes(path), earlier + COMMAND + COMMAND) << p.pszSetting;
+        }
+    }
+}
+
+TEST(Tavrix, ExpandableSettingsAreExpandedAndSettingsOfOtherTypesRefused) {
+    std::string folder = NewTestFolder("TavrixExpand");
+    SetEnvironmentVariableA("KESTRIN_TEST_FOLDER", folder.c_str());
+    {
+        PortSetting expandable("LPT3", "%KESTRIN_TEST_FOLDER%\\expanded.prn", REG_EXPAND_SZ);
+        EXPECT_TRUE(SendCommand(10)) << "error " << GetLastError();
+    }
+    EXPECT_EQ(ReadFileBytes(folder + "\\expanded.prn"), COMMAND);
+
+    // Never the port's own device in its place.
+    WriteFileBytes(ParallelPortFile(), "");
+    PortSetting number("LPT1", std::string("\x01\0\0\0", 4), REG_DWORD);
+    EXPECT_FALSE(SendCommand(8));
+    EXPECT_EQ(GetLastError(), TAVRIX_ERROR_BAD_SETTING);
+    EXPECT_EQ(ReadFileBytes(ParallelPortFile()), "");
+}
+
+// Kestrin.exe and Tavrix2.dll each have their own copy of CString: a string
+// that one made empty may be destroyed by the other. The C run-time's free
+// refuses a block that is not on its heap and leaves the reason behind.
+TEST(Tavrix, StringsCrossTheModuleBoundary) {
+    SetLastError(ERROR_SUCCESS);
+    {
+        Tavrix link;                       // its file name made in the DLL,
+        link.SetOutputFileName(CString()); // assigned here,
+    }                                      // and destroyed in the DLL
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_SUCCESS));
+}
+
+// Device Manager's Port Settings for COM1, as Windows keeps them.
+TEST(Tavrix, SerialPortTakesTheLineSettingsWindowsKeepsForIt) {
+    const char* const PORTS_KEY = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+    HKEY hKey = NULL;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, NULL, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &hKey, NULL),
+              ERROR_SUCCESS);
+    char szEarlier[64] = "";
+    DWORD cbEarlier = sizeof szEarlier;
+    RegQueryValueExA(hKey, "COM1:", NULL, NULL, reinterpret_cast<BYTE*>(szEarlier), &cbEarlier);
+    const char szMode[] = "2400,n,8,1";
+    RegSetValueExA(hKey, "COM1:", 0, REG_SZ, reinterpret_cast<const BYTE*>(szMode), sizeof szMode);
+
+    SerialPeer device;
+    EXPECT_TRUE(SendCommand(0)) << "error " << GetLastError();
+    EXPECT_EQ(device.Read(), COMMAND);
+    // A pty keeps only the speed: it forces 8 bits and no parity.
+    EXPECT_EQ(UnixCommandOutput("stty -F \"$WINE_STATE/com1\" speed"), "2400\n");
+
+    RegSetValueExA(hKey, "COM1:", 0, REG_SZ, reinterpret_cast<const BYTE*>(szEarlier),
+                   static_cast<DWORD>(strlen(szEarlier) + 1));
+    RegCloseKey(hKey);
+}
+
+// The ordinary reg.exe of 64-bit Windows writes the 64-bit registry view,
+// which a 32-bit program sees only when it asks for it.
+TEST(Tavrix, MachineSettingOfThe64BitRegistryViewIsFound) {
+    char szWindows[MAX_PATH] = "";
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    std::string reg = std::string(szWindows) + "\\sysnative\\reg.exe";
+    if (!FileExists(reg))
+        GTEST_SKIP() << "32-bit Windows has one registry view";
+    std::string path = NewTestFolder("Tavrix64") + "\\machine.prn";
+    const std::string key = " HKLM\\Software\\Kestrin\\Tavrix\\Ports /v FILES /f";
+    RunToEnd(reg + " add" + key + " /d \"" + path + "\"");
+    EXPECT_TRUE(SendCommand(PORT_FILES)) << "error " << GetLastError();
+    RunToEnd(reg + " delete" + key);
+    EXPECT_EQ(ReadFileBytes(path), COMMAND);
+}
+
+TEST(Tavrix, TcpipReachesAnIpv6HostInBrackets) {
+    TcpPeer peer(AF_INET6);
+    if (!peer.Listening())
+        GTEST_SKIP() << "no IPv6 loopback here";
+    PortSetting tcpip("TCPIP", peer.Address());
+    EXPECT_TRUE(SendCommand(PORT_TCPIP)) << "error " << GetLastError();
+    EXPECT_EQ(peer.AcceptAndRead(), COMMAND);
 }
 
 TEST(Tavrix, NothingOpensWithoutATarget) {
