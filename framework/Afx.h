@@ -2,6 +2,7 @@
 
 // The application framework: a thin layer over Win32 in the shape of the
 // classes this program is written against.
+#include "AfxFormatString.h"
 #include "AfxMessageBox.h"
 #include "CDataExchange.h"
 #include "CDialog.h"

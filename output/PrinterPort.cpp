@@ -3,35 +3,34 @@
 #include <stdlib.h>
 #include <winspool.h>
 
-#include "portlink/PortTable.h"
-
 namespace {
 
-CString ReadPortName(HANDLE hPrinter) {
+BOOL ReadPortName(HANDLE hPrinter, CString* pstrPortName) {
     DWORD cbNeeded = 0;
     GetPrinterA(hPrinter, 2, NULL, 0, &cbNeeded);
     if (cbNeeded == 0)
-        return CString();
+        return FALSE;
     BYTE* pbInfo = static_cast<BYTE*>(malloc(cbNeeded));
     if (pbInfo == NULL)
-        return CString();
-    CString strPortName;
+        return FALSE;
     const PRINTER_INFO_2A* pInfo = reinterpret_cast<PRINTER_INFO_2A*>(pbInfo);
-    if (GetPrinterA(hPrinter, 2, pbInfo, cbNeeded, &cbNeeded) && pInfo->pPortName != NULL)
-        strPortName.Format("%s", pInfo->pPortName);
+    BOOL bRead = GetPrinterA(hPrinter, 2, pbInfo, cbNeeded, &cbNeeded);
+    if (bRead && pInfo->pPortName != NULL)
+        pstrPortName->Format("%s", pInfo->pPortName);
     free(pbInfo);
-    return strPortName;
+    return bRead;
 }
 
 } // namespace
 
-CString GetBarePortName(const CString& strPrinterName) {
-    if (strPrinterName.GetLength() > MAX_PRINTER_NAME)
-        return CString();
+BOOL GetPrinterPortName(const CString& strPrinterName, CString* pstrPortName) {
+    *pstrPortName = CString();
+    if (strPrinterName.IsEmpty() || strPrinterName.GetLength() > MAX_PRINTER_NAME)
+        return FALSE;
     HANDLE hPrinter = NULL;
     if (!OpenPrinterA(const_cast<LPSTR>(static_cast<LPCSTR>(strPrinterName)), &hPrinter, NULL))
-        return CString();
-    CString strPortName = ReadPortName(hPrinter);
+        return FALSE;
+    BOOL bRead = ReadPortName(hPrinter, pstrPortName);
     ClosePrinter(hPrinter);
-    return strPortName.Left(static_cast<int>(BarePortNameLength(strPortName.GetLength())));
+    return bRead;
 }

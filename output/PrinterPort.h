@@ -6,7 +6,7 @@
 // name names no printer.
 const int MAX_PRINTER_NAME = 1023;
 
-// Asks the print spooler for the port of the named printer and returns its
-// bare name (LPT1: gives LPT1). A printer the spooler cannot open or
-// describe has no port: the result is empty.
-CString GetBarePortName(const CString& strPrinterName);
+// Asks the print spooler for the port of the named printer, as Windows lists
+// it ("LPT1:", "USB001:"). FALSE when the spooler knows no such printer or
+// cannot describe it.
+BOOL GetPrinterPortName(const CString& strPrinterName, CString* pstrPortName);

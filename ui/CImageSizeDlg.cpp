@@ -9,8 +9,32 @@
 #include "ui/resource.h"
 
 namespace {
+
 const short MIN_SIZE_MM = 0;
 const short MAX_SIZE_MM = 25000;
+
+// The system's own words for an error code, or its number.
+CString SystemMessage(DWORD dwError) {
+    LPSTR pszMessage = NULL;
+    DWORD cch = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                   FORMAT_MESSAGE_IGNORE_INSERTS,
+                               NULL, dwError, 0, reinterpret_cast<LPSTR>(&pszMessage), 0, NULL);
+    // The text ends in a line break.
+    while (cch > 0 && (pszMessage[cch - 1] == '\r' || pszMessage[cch - 1] == '\n' ||
+                       pszMessage[cch - 1] == ' '))
+        --cch;
+    CString strMessage;
+    if (cch > 0) {
+        strMessage = CString(pszMessage, static_cast<int>(cch));
+    } else {
+        char szNumber[16];
+        wsprintfA(szNumber, "%lu", dwError);
+        AfxFormatString1(strMessage, IDS_SYSTEM_ERROR, szNumber);
+    }
+    LocalFree(pszMessage);
+    return strMessage;
+}
+
 } // namespace
 
 const AFX_MSGMAP_ENTRY CImageSizeDlg::messageEntries[] = {
@@ -106,11 +130,15 @@ HCURSOR CImageSizeDlg::OnQueryDragIcon() {
 
 void CImageSizeDlg::OnSend() {
     // The port is looked up afresh at every press: the printer may have moved.
-    CString strPortName = GetBarePortName(m_strPrinterName);
+    CString strPortName;
+    BOOL bPrinterKnown = GetPrinterPortName(m_strPrinterName, &strPortName);
     Tavrix link;
-    link.SetCommPort(PortNameToIndex(strPortName));
+    int nPort = PortNameToIndex(
+        strPortName.Left(static_cast<int>(BarePortNameLength(strPortName.GetLength()))));
+    link.SetCommPort(nPort);
     if (!link.OpenComm(0)) {
-        ReportSendFailed();
+        DWORD dwError = GetLastError();
+        ReportSendFailed(OpenFailureReason(bPrinterKnown, strPortName, nPort, dwError));
         return;
     }
     // A field that holds no sendable number has been reported by the
@@ -123,17 +151,49 @@ void CImageSizeDlg::OnSend() {
     char szCommand[SIZE_COMMAND_BUFFER];
     int cbCommand = FormatSizeCommand(szCommand, m_nSizeX, m_nSizeY);
     BOOL bWritten = link.Write(szCommand, cbCommand) != 0;
+    DWORD dwError = GetLastError();
     link.CloseComm();
     if (!bWritten) {
-        ReportSendFailed();
+        ReportSendFailed(WriteFailureReason(strPortName, dwError));
         return;
     }
     m_bSizeSent = TRUE;
     CDialog::OnOK();
 }
 
-void CImageSizeDlg::ReportSendFailed() {
+CString CImageSizeDlg::OpenFailureReason(BOOL bPrinterKnown, const CString& strPortName, int nPort,
+                                         DWORD dwError) const {
+    CString strReason;
+    if (m_strPrinterName.IsEmpty())
+        strReason.LoadString(IDS_NO_PRINTER);
+    else if (!bPrinterKnown)
+        AfxFormatString1(strReason, IDS_UNKNOWN_PRINTER, m_strPrinterName);
+    else if (nPort == PORT_NONE)
+        AfxFormatString1(strReason, IDS_PORT_NOT_REACHED, strPortName);
+    else if (dwError == TAVRIX_ERROR_NO_SETTING)
+        AfxFormatString2(strReason, IDS_NO_SETTING, strPortName, g_rgpszPortNames[nPort]);
+    else if (dwError == TAVRIX_ERROR_BAD_SETTING)
+        AfxFormatString2(strReason, IDS_BAD_SETTING, strPortName, g_rgpszPortNames[nPort]);
+    else if (dwError == ERROR_TIMEOUT)
+        AfxFormatString1(strReason, IDS_NO_ANSWER, strPortName);
+    else
+        AfxFormatString2(strReason, IDS_OPEN_FAILED, strPortName, SystemMessage(dwError));
+    return strReason;
+}
+
+CString CImageSizeDlg::WriteFailureReason(const CString& strPortName, DWORD dwError) const {
+    CString strReason;
+    if (dwError == ERROR_TIMEOUT)
+        AfxFormatString1(strReason, IDS_WRITE_TIMEOUT, strPortName);
+    else
+        AfxFormatString2(strReason, IDS_WRITE_FAILED, strPortName, SystemMessage(dwError));
+    return strReason;
+}
+
+void CImageSizeDlg::ReportSendFailed(const CString& strReason) {
+    CString strFailed;
+    strFailed.LoadString(IDS_SEND_FAILED);
     CString strMessage;
-    strMessage.LoadString(IDS_SEND_FAILED);
+    strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed), static_cast<LPCSTR>(strReason));
     AfxMessageBox(strMessage);
 }

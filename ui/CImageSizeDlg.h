@@ -28,7 +28,11 @@ protected:
     static const AFX_MSGMAP messageMap;
 
 private:
-    void ReportSendFailed();
+    // One sentence on why a send failed, naming what the user can check.
+    CString OpenFailureReason(BOOL bPrinterKnown, const CString& strPortName, int nPort,
+                              DWORD dwError) const;
+    CString WriteFailureReason(const CString& strPortName, DWORD dwError) const;
+    void ReportSendFailed(const CString& strReason);
 
     CSpinButtonCtrl m_spinY;
     CSpinButtonCtrl m_spinX;

@@ -82,8 +82,9 @@ TEST_F(Dialog, ArrowsStopAtTheRangeAndWriteValuesTheExchangeAccepts) {
 TEST_F(Dialog, VisibleCancelKeepsTheDialogOpenOnAFieldThatIsNoInteger) {
     Kestrin().SetItemText(IDC_EDIT_Y, "12a");
     Kestrin().PostClick(IDOK);
-    HWND hBox = Kestrin().WaitForMessageBox("Please enter an integer.");
+    HWND hBox = Kestrin().WaitForMessageBox();
     ASSERT_NE(hBox, nullptr);
+    EXPECT_EQ(MessageText(hBox), "Please enter an integer.");
     EXPECT_EQ(WindowText(hBox), "Kestrin");
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <string.h>
 
 #include "support/KestrinProcess.h"
 #include "support/TestFiles.h"
@@ -13,8 +14,19 @@ namespace {
 
 const DWORD EXIT_SENT = 0;
 const DWORD EXIT_NOTHING_SENT = 1;
-const char* const PRINTER = "Kestrin Send Test";
-const char* const SEND_FAILED = "Send CCD data failed !";
+const char* const PRINTER = "Kestrin Send Label";
+const char* const SEND_FAILED = "Send CCD data failed !\n";
+
+// The system's own words for an error, as the failure message quotes them.
+std::string SystemText(DWORD dwError) {
+    char szText[512] = "";
+    DWORD cch = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                               dwError, 0, szText, sizeof szText, NULL);
+    while (cch > 0 &&
+           (szText[cch - 1] == '\r' || szText[cch - 1] == '\n' || szText[cch - 1] == ' '))
+        --cch;
+    return std::string(szText, cch);
+}
 
 std::string Command(const char* pszX, const char* pszY) {
     return std::string("\x1B.D1;") + pszX + ";" + pszY + ":";
@@ -29,8 +41,9 @@ protected:
         Restart();
     }
 
-    void Restart() {
-        WriteFileBytes(HANDOFF_PATH, PRINTER);
+    void Restart(const std::string& handoff = PRINTER) {
+        if (!handoff.empty())
+            WriteFileBytes(HANDOFF_PATH, handoff);
         m_kestrin.reset(new KestrinProcess());
         ASSERT_NE(m_kestrin->WaitForDialog(), nullptr);
     }
@@ -40,14 +53,24 @@ protected:
         m_kestrin->SetItemText(IDC_EDIT_Y, pszY);
     }
 
-    // Dismisses the message box that says pszText and waits until it is
-    // gone, so that the next input reaches the dialog; false if none came.
-    bool Acknowledge(const char* pszText) {
-        HWND hBox = m_kestrin->WaitForMessageBox(pszText);
+    // Dismisses the message box that comes up and waits until it is gone,
+    // so that the next input reaches the dialog; returns what it said, or
+    // nothing if none came.
+    std::string Acknowledge() {
+        HWND hBox = m_kestrin->WaitForMessageBox();
         if (hBox == NULL)
-            return false;
+            return "";
+        std::string text = MessageText(hBox);
         PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-        return WaitUntilGone(hBox);
+        return WaitUntilGone(hBox) ? text : "<not dismissed> " + text;
+    }
+
+    // Presses Send and expects the failure message with the given reason,
+    // with the dialog still open afterwards.
+    void ExpectSendToFail(const std::string& reason) {
+        Kestrin().PostClick(IDC_SEND);
+        EXPECT_EQ(Acknowledge(), SEND_FAILED + reason);
+        EXPECT_EQ(Kestrin().WaitForExit(0), STILL_ACTIVE);
     }
 
     KestrinProcess& Kestrin() { return *m_kestrin; }
@@ -117,16 +140,93 @@ TEST_F(Send, PortOutsideTheTableFailsAndTheNextPressSeesTheMovedPrinter) {
     SerialPeer device;
     Open("com1:");
     Type("100", "50");
-    Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge(SEND_FAILED));
+    ExpectSendToFail("The printer is on the port \"com1:\", which Kestrin does not reach: it "
+                     "reaches COM1: to COM8:, LPT1: to LPT4:, FILES:, TCPIP:, ZOVAVA0: and "
+                     "QORUSB1: to QORUSB3:.");
     EXPECT_EQ(device.Read(), "");
-    EXPECT_EQ(Kestrin().WaitForExit(300), STILL_ACTIVE);
     EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "100");
 
     ASSERT_TRUE(m_printer->MoveToPort("COM1:"));
     Kestrin().PostClick(IDC_SEND);
     EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
     EXPECT_EQ(device.Read(), Command("4000", "2000"));
+}
+
+TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
+    const char* const NO_PRINTER =
+        "No printer was named: the program that starts Kestrin must write a printer's name, in "
+        "characters of this computer's code page, to c:\\~QorTmp.Dat before each start.";
+    // A name the ANSI code page lacks a character of, whose best fit names
+    // the printer: "Labe\x0142" would become "Label".
+    std::string notInCodePage("\xFF\xFE", 2);
+    for (char ch : std::string(PRINTER).substr(0, strlen(PRINTER) - 1))
+        notInCodePage += std::string(1, ch) + '\0';
+    notInCodePage += std::string("\x42\x01", 2);
+    const struct {
+        const char* pszPort;
+        std::string handoff;
+        std::string reason;
+    } cases[] = {
+        {"FILES:", "", NO_PRINTER},
+        {"FILES:", notInCodePage, NO_PRINTER},
+        {"FILES:", "Kestrin Nobody",
+         "Windows has no printer named \"Kestrin Nobody\": check the name that the starting "
+         "program writes against the printers in Devices and Printers."},
+        {"USB001:", PRINTER,
+         "The printer is on the port \"USB001:\", which Kestrin does not reach: it reaches COM1: "
+         "to COM8:, LPT1: to LPT4:, FILES:, TCPIP:, ZOVAVA0: and QORUSB1: to QORUSB3:."},
+        {"TCPIP:", PRINTER,
+         "The port TCPIP: has no target: set the string value TCPIP under "
+         "HKEY_CURRENT_USER\\Software\\Kestrin\\Tavrix\\Ports or "
+         "HKEY_LOCAL_MACHINE\\Software\\Kestrin\\Tavrix\\Ports."},
+        {"LPT1:", PRINTER,
+         "The setting of the port LPT1: is not text: make the value LPT1 under "
+         "Software\\Kestrin\\Tavrix\\Ports a string value (REG_SZ or REG_EXPAND_SZ)."},
+        {"COM5:", PRINTER, "The port COM5: cannot be opened: " + SystemText(ERROR_FILE_NOT_FOUND)},
+    };
+    std::string files = NewTestFolder("Failures") + "\\device.out";
+    PortSetting filesSetting("FILES", files);
+    std::string parallel = WindowsPath(std::string(getenv("WINE_STATE")) + "/parallel.out");
+    WriteFileBytes(parallel, "");
+    PortSetting notText("LPT1", std::string("\x01\0\0\0", 4), REG_DWORD);
+    m_printer.reset(new TestPrinter(PRINTER, "FILES:"));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(m_printer->MoveToPort(c.pszPort));
+        DeleteFileA(HANDOFF_PATH);
+        Restart(c.handoff);
+        ExpectSendToFail(c.reason);
+        Kestrin().PostKey(Kestrin().Item(IDC_EDIT_X), VK_ESCAPE);
+        EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT) << c.reason;
+    }
+    EXPECT_EQ(ReadFileBytes(files), "");
+    EXPECT_EQ(ReadFileBytes(parallel), "");
+}
+
+TEST_F(Send, DevicesThatTakeNothingFailWithinFiveSecondsAndTheDialogStaysUsable) {
+    TcpPeer silent;
+    silent.FillBacklog();
+    PortSetting tcpip("TCPIP", silent.Address());
+    Open("TCPIP:");
+    ExpectSendToFail("The port TCPIP: did not answer within 5 seconds: check that the device is "
+                     "on and can be reached.");
+
+    const char* const PIPE = "\\\\.\\pipe\\kestrin-never-read";
+    HANDLE hPipe =
+        CreateNamedPipeA(PIPE, PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, NULL);
+    ASSERT_NE(hPipe, INVALID_HANDLE_VALUE);
+    PortSetting lpt2("LPT2", PIPE);
+    ASSERT_TRUE(m_printer->MoveToPort("LPT2:"));
+    ExpectSendToFail("The port LPT2: did not take the command within 5 seconds: check that the "
+                     "device is on, ready and connected.");
+    CloseHandle(hPipe);
+
+    std::string device = NewTestFolder("AfterTimeouts") + "\\device.out";
+    PortSetting files("FILES", device);
+    ASSERT_TRUE(m_printer->MoveToPort("FILES:"));
+    Type("5", "6");
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
+    EXPECT_EQ(ReadFileBytes(device), Command("200", "240"));
 }
 
 TEST_F(Send, TcpipWithNothingListeningFailsAndTheDialogStaysUsable) {
@@ -137,9 +237,7 @@ TEST_F(Send, TcpipWithNothingListeningFailsAndTheDialogStaysUsable) {
     }
     PortSetting tcpip("TCPIP", "127.0.0.1:" + std::to_string(nClosedPort));
     Open("TCPIP:");
-    Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge(SEND_FAILED));
-    EXPECT_EQ(Kestrin().WaitForExit(300), STILL_ACTIVE);
+    ExpectSendToFail("The port TCPIP: cannot be opened: " + SystemText(WSAECONNREFUSED));
 
     TcpPeer peer;
     PortSetting listening("TCPIP", peer.Address());
@@ -165,7 +263,7 @@ TEST_F(Send, FieldsThatHoldNoSendableNumberSendNothing) {
     for (const auto& r : refused) {
         Type(r.pszX, r.pszY);
         Kestrin().PostClick(IDC_SEND);
-        EXPECT_TRUE(Acknowledge(r.pszMessage)) << r.pszX << " x " << r.pszY;
+        EXPECT_EQ(Acknowledge(), r.pszMessage) << r.pszX << " x " << r.pszY;
         EXPECT_EQ(device.Read(300), "") << r.pszX << " x " << r.pszY;
         EXPECT_EQ(Kestrin().WaitForExit(0), STILL_ACTIVE);
     }
@@ -184,8 +282,7 @@ TEST_F(Send, TargetHeldByAnotherProgramFailsAndSendsOnceReleased) {
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     Open("FILES:");
     Type("3", "4");
-    Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge(SEND_FAILED));
+    ExpectSendToFail("The port FILES: cannot be opened: " + SystemText(ERROR_SHARING_VIOLATION));
     CloseHandle(hHeld);
     Kestrin().PostClick(IDC_SEND);
     EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
@@ -195,9 +292,9 @@ TEST_F(Send, TargetHeldByAnotherProgramFailsAndSendsOnceReleased) {
 TEST_F(Send, PrinterRemovedAfterStartFailsWithoutHarm) {
     Open("COM1:");
     m_printer->Delete();
-    Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge(SEND_FAILED));
-    EXPECT_EQ(Kestrin().WaitForExit(300), STILL_ACTIVE);
+    ExpectSendToFail(std::string("Windows has no printer named \"") + PRINTER +
+                     "\": check the name that the starting program writes against the printers "
+                     "in Devices and Printers.");
     Kestrin().PostKey(Kestrin().Item(IDC_EDIT_X), VK_ESCAPE);
     EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
 }
@@ -214,7 +311,7 @@ TEST_F(Send, TcpPeerThatClosesAtOnceGivesAClearOutcome) {
     // failed and says so: nothing in between, and nothing hangs.
     DWORD dwExitCode = Kestrin().WaitForExit(2000);
     if (dwExitCode == STILL_ACTIVE)
-        EXPECT_TRUE(Acknowledge(SEND_FAILED));
+        EXPECT_EQ(Acknowledge().substr(0, strlen(SEND_FAILED)), SEND_FAILED);
     else
         EXPECT_EQ(dwExitCode, EXIT_SENT);
 }
@@ -227,16 +324,16 @@ TEST_F(Send, FieldTextIsReadStrictly) {
     for (const char* pszX : refused) {
         Type(pszX, "0");
         Kestrin().PostClick(IDC_SEND);
-        EXPECT_TRUE(Acknowledge("Please enter an integer.")) << '"' << pszX << '"';
+        EXPECT_EQ(Acknowledge(), "Please enter an integer.") << '"' << pszX << '"';
     }
     const std::string longDigits(20000, '1');
     Type(longDigits.c_str(), "0");
     Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge("Please enter an integer."));
+    EXPECT_EQ(Acknowledge(), "Please enter an integer.");
     const std::string longText(20000, 'x');
     Type("0", longText.c_str());
     Kestrin().PostClick(IDC_SEND);
-    EXPECT_TRUE(Acknowledge("Please enter an integer."));
+    EXPECT_EQ(Acknowledge(), "Please enter an integer.");
     EXPECT_EQ(ReadFileBytes(device), "");
 
     Type("+5", " 7 ");

@@ -6,20 +6,14 @@
 
 namespace {
 
+// The control of a message box that holds its text.
+const int MESSAGE_TEXT_ID = 0xFFFF;
+
 struct WindowQuery {
     DWORD dwProcessId;
-    const char* pszText;
-    bool bMessageBox;
+    const char* pszCaption; // NULL for a message box
     HWND hWnd;
 };
-
-bool HasStaticText(HWND hBox, const char* pszText) {
-    for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild != NULL;
-         hChild = GetWindow(hChild, GW_HWNDNEXT))
-        if (WindowText(hChild) == pszText)
-            return true;
-    return false;
-}
 
 BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
     WindowQuery* pQuery = reinterpret_cast<WindowQuery*>(lParam);
@@ -27,19 +21,18 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
     GetWindowThreadProcessId(hWnd, &dwProcessId);
     if (dwProcessId != pQuery->dwProcessId || !IsWindowVisible(hWnd))
         return TRUE;
-    bool bMatch = pQuery->bMessageBox ? HasStaticText(hWnd, pQuery->pszText)
-                                      : WindowText(hWnd) == pQuery->pszText;
+    bool bMatch = pQuery->pszCaption != NULL ? WindowText(hWnd) == pQuery->pszCaption
+                                             : GetDlgItem(hWnd, MESSAGE_TEXT_ID) != NULL;
     if (!bMatch)
         return TRUE;
     pQuery->hWnd = hWnd;
     return FALSE;
 }
 
-HWND WaitForProcessWindow(DWORD dwProcessId, const char* pszText, bool bMessageBox,
-                          DWORD dwTimeoutMs) {
+HWND WaitForProcessWindow(DWORD dwProcessId, const char* pszCaption, DWORD dwTimeoutMs) {
     DWORD dwStart = GetTickCount();
     do {
-        WindowQuery query = {dwProcessId, pszText, bMessageBox, NULL};
+        WindowQuery query = {dwProcessId, pszCaption, NULL};
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
         if (query.hWnd != NULL)
             return query.hWnd;
@@ -55,6 +48,10 @@ std::string WindowText(HWND hWnd) {
     char szText[512] = "";
     SendMessageA(hWnd, WM_GETTEXT, sizeof szText, reinterpret_cast<LPARAM>(szText));
     return szText;
+}
+
+std::string MessageText(HWND hBox) {
+    return WindowText(GetDlgItem(hBox, MESSAGE_TEXT_ID));
 }
 
 bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs) {
@@ -90,7 +87,7 @@ KestrinProcess::~KestrinProcess() {
 HWND KestrinProcess::WaitForDialog(DWORD dwTimeoutMs) {
     if (!Started())
         return NULL;
-    m_hDialog = WaitForProcessWindow(m_pi.dwProcessId, "QLA Image Size", false, dwTimeoutMs);
+    m_hDialog = WaitForProcessWindow(m_pi.dwProcessId, "QLA Image Size", dwTimeoutMs);
     // Shown is not yet ready: input posted before the modal loop runs can be
     // overtaken by the dialog manager's own start-up.
     if (m_hDialog != NULL)
@@ -99,12 +96,11 @@ HWND KestrinProcess::WaitForDialog(DWORD dwTimeoutMs) {
 }
 
 HWND KestrinProcess::WaitForWindow(const char* pszCaption, DWORD dwTimeoutMs) {
-    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, pszCaption, false, dwTimeoutMs)
-                     : NULL;
+    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, pszCaption, dwTimeoutMs) : NULL;
 }
 
-HWND KestrinProcess::WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs) {
-    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, pszText, true, dwTimeoutMs) : NULL;
+HWND KestrinProcess::WaitForMessageBox(DWORD dwTimeoutMs) {
+    return Started() ? WaitForProcessWindow(m_pi.dwProcessId, NULL, dwTimeoutMs) : NULL;
 }
 
 DWORD KestrinProcess::WaitForExit(DWORD dwTimeoutMs) {

@@ -18,8 +18,8 @@ public:
     HWND WaitForDialog(DWORD dwTimeoutMs = 20000);
     // A window of the process captioned pszCaption, or NULL.
     HWND WaitForWindow(const char* pszCaption, DWORD dwTimeoutMs = 10000);
-    // A message box of the process that says pszText, or NULL.
-    HWND WaitForMessageBox(const char* pszText, DWORD dwTimeoutMs = 10000);
+    // A message box of the process, or NULL.
+    HWND WaitForMessageBox(DWORD dwTimeoutMs = 10000);
     // The exit code, or STILL_ACTIVE when the process runs on past the timeout.
     DWORD WaitForExit(DWORD dwTimeoutMs = 10000);
 
@@ -41,5 +41,6 @@ private:
 };
 
 std::string WindowText(HWND hWnd);
+std::string MessageText(HWND hBox);
 // Whether hWnd is, or within the timeout becomes, destroyed.
 bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs = 5000);

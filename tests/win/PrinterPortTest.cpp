@@ -8,45 +8,50 @@
 
 namespace {
 
-std::string BarePortOf(const std::string& printerName) {
-    return std::string(GetBarePortName(CString(printerName.c_str())));
+const char* const NO_PRINTER = "<no such printer>";
+
+// The printer's port as Windows lists it.
+std::string PortOf(const std::string& printerName) {
+    CString strPortName;
+    if (!GetPrinterPortName(CString(printerName.c_str()), &strPortName))
+        return NO_PRINTER;
+    return std::string(strPortName);
 }
 
 TEST(PrinterPort, SpoolerGivesThePortOfAnAddedPrinter) {
     const struct {
         const char* pszPrinter;
         const char* pszPort;
-        const char* pszBare;
     } cases[] = {
-        {"Kestrin Label", "COM1:", "COM1"},
-        {"Kestrin Line \xC4rger", "LPT4:", "LPT4"},
-        {"KestrinUsb", "QORUSB3:", "QORUSB3"},
-        {"Kestrin Pair", "LPT1:,LPT2:", "LPT1:,LPT2"},
+        {"Kestrin Label", "COM1:"},
+        {"Kestrin Line \xC4rger", "LPT4:"},
+        {"KestrinUsb", "USB001:"},
+        {"Kestrin Pair", "LPT1:,LPT2:"},
     };
     for (const auto& c : cases) {
         TestPrinter printer(c.pszPrinter, c.pszPort);
         ASSERT_TRUE(printer.Added());
-        EXPECT_EQ(BarePortOf(c.pszPrinter), c.pszBare) << c.pszPrinter;
+        EXPECT_EQ(PortOf(c.pszPrinter), c.pszPort) << c.pszPrinter;
     }
 }
 
 TEST(PrinterPort, UnknownEmptyRemovedOrOverlongNamesHaveNoPort) {
-    EXPECT_EQ(BarePortOf("No Such Kestrin Printer"), "");
-    EXPECT_EQ(BarePortOf(""), "");
+    EXPECT_EQ(PortOf("No Such Kestrin Printer"), NO_PRINTER);
+    EXPECT_EQ(PortOf(""), NO_PRINTER);
     // Handed to the spooler, a name this long would bring Wine's down.
-    EXPECT_EQ(BarePortOf(std::string(40000, 'P')), "");
+    EXPECT_EQ(PortOf(std::string(40000, 'P')), NO_PRINTER);
     TestPrinter removed("Kestrin Removed", "COM3:");
-    ASSERT_EQ(BarePortOf("Kestrin Removed"), "COM3");
+    ASSERT_EQ(PortOf("Kestrin Removed"), "COM3:");
     removed.Delete();
-    EXPECT_EQ(BarePortOf("Kestrin Removed"), "");
+    EXPECT_EQ(PortOf("Kestrin Removed"), NO_PRINTER);
 }
 
 TEST(PrinterPort, EachQuerySeesThePortAsItIsNow) {
     TestPrinter printer("Kestrin Moving", "com1:");
     ASSERT_TRUE(printer.Added());
-    EXPECT_EQ(BarePortOf("Kestrin Moving"), "com1");
+    EXPECT_EQ(PortOf("Kestrin Moving"), "com1:");
     ASSERT_TRUE(printer.MoveToPort("COM1:"));
-    EXPECT_EQ(BarePortOf("Kestrin Moving"), "COM1");
+    EXPECT_EQ(PortOf("Kestrin Moving"), "COM1:");
 }
 
 } // namespace
