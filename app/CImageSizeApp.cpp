@@ -4,6 +4,15 @@
 
 CImageSizeApp theApp;
 
+const AFX_MSGMAP_ENTRY CImageSizeApp::messageEntries[] = {
+    OnCommand<&CWinApp::OnHelp>(ID_HELP),
+};
+const AFX_MSGMAP CImageSizeApp::messageMap = MakeMessageMap(&CWinApp::messageMap, messageEntries);
+
+const AFX_MSGMAP* CImageSizeApp::GetMessageMap() const {
+    return &messageMap;
+}
+
 BOOL CImageSizeApp::InitInstance() {
     AfxEnableControlContainer();
     Enable3dControls();

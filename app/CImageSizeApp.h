@@ -5,4 +5,9 @@
 class CImageSizeApp : public CWinApp {
 public:
     BOOL InitInstance() override;
+
+protected:
+    const AFX_MSGMAP* GetMessageMap() const override;
+    static const AFX_MSGMAP_ENTRY messageEntries[];
+    static const AFX_MSGMAP messageMap;
 };

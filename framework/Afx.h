@@ -3,7 +3,10 @@
 // The application framework: a thin layer over Win32 in the shape of the
 // classes this program is written against.
 #include "AfxFormatString.h"
+#include "AfxLoadProc.h"
 #include "AfxMessageBox.h"
+#include "AfxRes.h"
+#include "CCmdTarget.h"
 #include "CDataExchange.h"
 #include "CDialog.h"
 #include "CFile.h"

@@ -2,19 +2,11 @@
 
 #include <commctrl.h>
 
+#include "AfxRes.h"
 #include "CDataExchange.h"
 #include "CWinApp.h"
 
 namespace {
-
-const AFX_MSGMAP_ENTRY* FindInMap(const AFX_MSGMAP& map, UINT message, UINT nCode, UINT nID) {
-    for (size_t i = 0; i < map.nEntries; ++i) {
-        const AFX_MSGMAP_ENTRY& entry = map.pEntries[i];
-        if (entry.nMessage == message && entry.nCode == nCode && entry.nID == nID)
-            return &entry;
-    }
-    return NULL;
-}
 
 // The few messages whose result a dialog procedure returns directly instead
 // of through DWLP_MSGRESULT.
@@ -49,8 +41,9 @@ void RegisterCommonControls() {
 const AFX_MSGMAP_ENTRY CDialog::messageEntries[] = {
     OnCommand<&CDialog::OnOK>(IDOK),
     OnCommand<&CDialog::OnCancel>(IDCANCEL),
+    OnWmHelpInfo<&CDialog::OnHelpInfo>(),
 };
-const AFX_MSGMAP CDialog::messageMap = MakeMessageMap(NULL, messageEntries);
+const AFX_MSGMAP CDialog::messageMap = MakeMessageMap(&CCmdTarget::messageMap, messageEntries);
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
     : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_bDefault(FALSE) {}
@@ -105,6 +98,25 @@ void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
+BOOL CDialog::OnHelpInfo(HELPINFO*) {
+    // Help is the application's: F1 asks the main window for it, and a
+    // command no window handles goes on to the application.
+    CWinApp* pApp = AfxGetApp();
+    if (pApp == NULL || pApp->m_pMainWnd == NULL || pApp->m_pMainWnd->m_hWnd == NULL)
+        return FALSE;
+    pApp->m_pMainWnd->SendMessage(WM_COMMAND, ID_HELP);
+    return TRUE;
+}
+
+void CDialog::CenterIfUnplaced(const RECT& rcBeforeInit) {
+    // A dialog that its initialisation has shown or moved stays where it is.
+    RECT rcNow;
+    ::GetWindowRect(m_hWnd, &rcNow);
+    if (!::IsWindowVisible(m_hWnd) && rcNow.left == rcBeforeInit.left &&
+        rcNow.top == rcBeforeInit.top)
+        CenterWindow();
+}
+
 LRESULT CDialog::Default() {
     m_bDefault = TRUE;
     return 0;
@@ -115,16 +127,25 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
         CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
         SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
         pDlg->m_hWnd = hWnd;
-        return pDlg->OnInitDialog();
+        RECT rcBeforeInit;
+        ::GetWindowRect(hWnd, &rcBeforeInit);
+        BOOL bSetFocus = pDlg->OnInitDialog();
+        pDlg->CenterIfUnplaced(rcBeforeInit);
+        return bSetFocus;
     }
     CDialog* pDlg = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hWnd, DWLP_USER));
     return pDlg != NULL ? pDlg->OnWndMsg(message, wParam, lParam) : FALSE;
 }
 
 INT_PTR CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam) {
-    const AFX_MSGMAP_ENTRY* pEntry = FindEntry(message, wParam);
-    if (pEntry == NULL)
-        return FALSE;
+    UINT nCode = message == WM_COMMAND ? HIWORD(wParam) : 0;
+    UINT nID = message == WM_COMMAND ? LOWORD(wParam) : 0;
+    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(message, nCode, nID);
+    if (pEntry == NULL) {
+        // A command that no window handles goes on to the application.
+        CWinApp* pApp = AfxGetApp();
+        return message == WM_COMMAND && pApp != NULL && pApp->OnCmdMsg(nID, nCode);
+    }
     BOOL bOuterDefault = m_bDefault;
     m_bDefault = FALSE;
     LRESULT lResult = pEntry->pfn(this, wParam, lParam);
@@ -136,15 +157,4 @@ INT_PTR CDialog::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam) {
         return lResult;
     SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, lResult);
     return TRUE;
-}
-
-const AFX_MSGMAP_ENTRY* CDialog::FindEntry(UINT message, WPARAM wParam) const {
-    UINT nCode = message == WM_COMMAND ? HIWORD(wParam) : 0;
-    UINT nID = message == WM_COMMAND ? LOWORD(wParam) : 0;
-    for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != NULL; pMap = pMap->pBaseMap) {
-        const AFX_MSGMAP_ENTRY* pEntry = FindInMap(*pMap, message, nCode, nID);
-        if (pEntry != NULL)
-            return pEntry;
-    }
-    return NULL;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "CWnd.h"
-#include "MessageMap.h"
 
 class CDataExchange;
 
@@ -21,6 +20,7 @@ protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     LRESULT Default();
 
     virtual const AFX_MSGMAP* GetMessageMap() const;
@@ -30,8 +30,10 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND GetOwnerWindow() const;
+    // As the framework always has: a dialog is centred unless its
+    // initialisation has shown or moved it.
+    void CenterIfUnplaced(const RECT& rcBeforeInit);
     INT_PTR OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam);
-    const AFX_MSGMAP_ENTRY* FindEntry(UINT message, WPARAM wParam) const;
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

@@ -1,10 +1,25 @@
 #include "CWinApp.h"
 
 #include <mbctype.h>
+#include <shellapi.h>
+
+#include "AfxLoadProc.h"
+#include "CWnd.h"
 
 namespace {
+
 CWinApp* g_pApp = NULL;
+
+// The file name within a path: what follows its last separator.
+LPSTR FileNameOf(LPSTR pszPath) {
+    LPSTR pszName = pszPath;
+    for (LPSTR psz = pszPath; *psz != '\0'; psz = CharNextA(psz))
+        if (*psz == '\\' || *psz == '/' || *psz == ':')
+            pszName = psz + 1;
+    return pszName;
 }
+
+} // namespace
 
 CWinApp::CWinApp()
     : m_hInstance(NULL), m_pszAppName(m_szAppName), m_pMainWnd(NULL), m_nExitCode(0) {
@@ -33,10 +48,7 @@ void CWinApp::SetModuleData(HINSTANCE hInstance) {
     DWORD cch = GetModuleFileNameA(hInstance, szPath, MAX_PATH);
     if (cch == 0 || cch >= MAX_PATH)
         return;
-    LPSTR pszName = szPath;
-    for (LPSTR psz = szPath; *psz != '\0'; psz = CharNextA(psz))
-        if (*psz == '\\' || *psz == '/' || *psz == ':')
-            pszName = psz + 1;
+    LPSTR pszName = FileNameOf(szPath);
     LPSTR pszDot = NULL;
     for (LPSTR psz = pszName; *psz != '\0'; psz = CharNextA(psz))
         if (*psz == '.')
@@ -44,6 +56,27 @@ void CWinApp::SetModuleData(HINSTANCE hInstance) {
     if (pszDot != NULL)
         *pszDot = '\0';
     lstrcpynA(m_szAppName, pszName, MAX_PATH);
+}
+
+void CWinApp::OnHelp() {
+    const char README[] = "README.txt";
+    char szPath[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(m_hInstance, szPath, MAX_PATH);
+    if (cch == 0 || cch >= MAX_PATH)
+        return;
+    LPSTR pszName = FileNameOf(szPath);
+    if (pszName - szPath + sizeof README > MAX_PATH)
+        return;
+    lstrcpyA(pszName, README);
+    DWORD dwAttributes = GetFileAttributesA(szPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    // The shell is loaded only when help is asked for.
+    auto pfnShellExecute =
+        AfxLoadSystemProc<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (pfnShellExecute != NULL)
+        pfnShellExecute(m_pMainWnd != NULL ? m_pMainWnd->m_hWnd : NULL, "open", szPath, NULL, NULL,
+                        SW_SHOWNORMAL);
 }
 
 CWinApp* AfxGetApp() {

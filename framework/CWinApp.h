@@ -1,14 +1,15 @@
 #pragma once
 
-#include <windows.h>
+#include "CCmdTarget.h"
 
 class CWnd;
 
 // The one application object. The framework's entry point fills in the
 // module data, runs InitInstance and ends the process with ExitInstance's
 // result; it has no message loop of its own, since this program's whole
-// life is a modal dialog run inside InitInstance.
-class CWinApp {
+// life is a modal dialog run inside InitInstance. Commands that no window
+// handles come to the application's message map.
+class CWinApp : public CCmdTarget {
 public:
     CWinApp();
     virtual ~CWinApp();
@@ -19,6 +20,10 @@ public:
     // The 3-D look is the standard look of every control since Windows 95:
     // there is nothing to switch on.
     BOOL Enable3dControls() { return TRUE; }
+
+    // Opens the README.txt that ships beside the program, the program's
+    // help, with the shell; without one, nothing happens.
+    void OnHelp();
 
     HINSTANCE m_hInstance;
     LPCSTR m_pszAppName;

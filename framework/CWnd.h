@@ -1,11 +1,10 @@
 #pragma once
 
-#include <windows.h>
-
+#include "CCmdTarget.h"
 #include "CMenu.h"
 
 // A window handle with the few operations the dialogs call on it.
-class CWnd {
+class CWnd : public CCmdTarget {
 public:
     CWnd();
     virtual ~CWnd();
@@ -16,6 +15,10 @@ public:
     // The window's system menu, NULL if it has none. The object stays valid
     // as long as this window object.
     CMenu* GetSystemMenu(BOOL bRevert);
+    // Centres the window over its owner, or on the work area of its monitor
+    // when it has none or the owner cannot be seen, and keeps it on that
+    // work area.
+    void CenterWindow();
 
     HWND m_hWnd;
 

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-class CDialog;
+class CCmdTarget;
 
 // A message map is a constant table per class, chained to the base class's
 // table. Each entry names a message (and, for WM_COMMAND, the notification
-// code and control id) and an adapter that unpacks the message parameters
-// into the handler's own signature.
-typedef LRESULT (*AFX_PMSG)(CDialog* pWnd, WPARAM wParam, LPARAM lParam);
+// code and command or control id) and an adapter that unpacks the message
+// parameters into the handler's own signature.
+typedef LRESULT (*AFX_PMSG)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam);
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;
@@ -34,15 +34,15 @@ namespace afx {
 template <class F> struct MemberOf;
 template <class T, class R, class... A> struct MemberOf<R (T::*)(A...)> { typedef T Class; };
 
-template <auto F> auto* Target(CDialog* pWnd) {
-    return static_cast<typename MemberOf<decltype(F)>::Class*>(pWnd);
+template <auto F> auto* Target(CCmdTarget* pTarget) {
+    return static_cast<typename MemberOf<decltype(F)>::Class*>(pTarget);
 }
 
 } // namespace afx
 
 // void OnSysCommand(UINT nID, LPARAM lParam)
 template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmSysCommand() {
-    return {WM_SYSCOMMAND, 0, 0, [](CDialog* p, WPARAM w, LPARAM l) -> LRESULT {
+    return {WM_SYSCOMMAND, 0, 0, [](CCmdTarget* p, WPARAM w, LPARAM l) -> LRESULT {
                 (afx::Target<F>(p)->*F)(static_cast<UINT>(w), l);
                 return 0;
             }};
@@ -50,7 +50,7 @@ template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmSysCommand() {
 
 // void OnPaint()
 template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmPaint() {
-    return {WM_PAINT, 0, 0, [](CDialog* p, WPARAM, LPARAM) -> LRESULT {
+    return {WM_PAINT, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {
                 (afx::Target<F>(p)->*F)();
                 return 0;
             }};
@@ -58,14 +58,21 @@ template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmPaint() {
 
 // HCURSOR OnQueryDragIcon()
 template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmQueryDragIcon() {
-    return {WM_QUERYDRAGICON, 0, 0, [](CDialog* p, WPARAM, LPARAM) -> LRESULT {
+    return {WM_QUERYDRAGICON, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {
                 return reinterpret_cast<LRESULT>((afx::Target<F>(p)->*F)());
+            }};
+}
+
+// BOOL OnHelpInfo(HELPINFO* pHelpInfo)
+template <auto F> constexpr AFX_MSGMAP_ENTRY OnWmHelpInfo() {
+    return {WM_HELP, 0, 0, [](CCmdTarget* p, WPARAM, LPARAM l) -> LRESULT {
+                return (afx::Target<F>(p)->*F)(reinterpret_cast<HELPINFO*>(l));
             }};
 }
 
 // void OnXxx() for WM_COMMAND with a given notification code and control id
 template <auto F> constexpr AFX_MSGMAP_ENTRY OnCommandCode(UINT nCode, UINT nID) {
-    return {WM_COMMAND, nCode, nID, [](CDialog* p, WPARAM, LPARAM) -> LRESULT {
+    return {WM_COMMAND, nCode, nID, [](CCmdTarget* p, WPARAM, LPARAM) -> LRESULT {
                 (afx::Target<F>(p)->*F)();
                 return 0;
             }};

@@ -34,11 +34,15 @@ protected:
     KestrinProcess m_kestrin;
 };
 
-TEST_F(About, AboutBoxShowsTheVersionAndClosesEveryWay) {
+TEST_F(About, AboutBoxShowsTheVersionCentredOverTheDialogAndClosesEveryWay) {
     m_kestrin.SetItemText(IDC_EDIT_X, "321");
     for (int nWay = 0; nWay < 3; ++nWay) {
         HWND hAbout = OpenAbout();
         ASSERT_NE(hAbout, nullptr) << "way " << nWay;
+        POINT ptAbout = WindowCentre(hAbout);
+        POINT ptOwner = WindowCentre(m_kestrin.Dialog());
+        EXPECT_NEAR(ptAbout.x, ptOwner.x, 1);
+        EXPECT_NEAR(ptAbout.y, ptOwner.y, 1);
         std::vector<std::string> texts = StaticTexts(hAbout);
         EXPECT_NE(std::find(texts.begin(), texts.end(), "Kestrin Version 1.0"), texts.end());
         EXPECT_FALSE(IsWindowEnabled(m_kestrin.Dialog()));

@@ -31,8 +31,13 @@ protected:
     std::unique_ptr<KestrinProcess> m_kestrin;
 };
 
-TEST_F(Dialog, OpensWithZeroSizesAndTheSpinRangeAndConsumesTheHandoff) {
+TEST_F(Dialog, OpensCentredWithZeroSizesAndTheSpinRangeAndConsumesTheHandoff) {
     EXPECT_FALSE(FileExists(HANDOFF_PATH));
+    RECT rcWork = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    POINT ptCentre = WindowCentre(Kestrin().Dialog());
+    EXPECT_NEAR(ptCentre.x, (rcWork.left + rcWork.right) / 2, 1);
+    EXPECT_NEAR(ptCentre.y, (rcWork.top + rcWork.bottom) / 2, 1);
     EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "0");
     EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "0");
     for (int nID : {IDC_SPIN_X, IDC_SPIN_Y}) {
@@ -119,6 +124,87 @@ TEST_F(Dialog, MinimisedDialogPaintsAndComesBack) {
     EXPECT_FALSE(IsIconic(hDialog));
     PostMessageA(hDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
+}
+
+// The shell's "open" of .txt files, for one test: it copies the file it is
+// given to OPENED instead of showing it, so that the test sees what was
+// opened. (Wine's shell reads file types from HKEY_CLASSES_ROOT only.)
+class TextOpenStandIn {
+public:
+    static constexpr const char* OPENED = "C:\\kestrin-help-opened.txt";
+
+    TextOpenStandIn() {
+        DeleteFileA(OPENED);
+        SetDefault(TXT_KEY, PROG_ID);
+        SetDefault(COMMAND_KEY, std::string("cmd.exe /c copy /y \"%1\" ") + OPENED);
+    }
+
+    ~TextOpenStandIn() {
+        for (const char* pszKey : {COMMAND_KEY, OPEN_KEY, SHELL_KEY, PROG_ID_KEY, TXT_KEY})
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, pszKey);
+        DeleteFileA(OPENED);
+    }
+
+    // What the shell was asked to open since the last call, once it was;
+    // empty if it was not within the timeout.
+    std::string Opened(DWORD dwTimeoutMs) const {
+        for (DWORD dwWaited = 0; !FileExists(OPENED) && dwWaited < dwTimeoutMs; dwWaited += 50)
+            Sleep(50);
+        Sleep(100);
+        std::string opened = ReadFileBytes(OPENED);
+        DeleteFileA(OPENED);
+        return opened;
+    }
+
+private:
+    static constexpr const char* PROG_ID = "KestrinTest.Text";
+    static constexpr const char* TXT_KEY = ".txt";
+    static constexpr const char* PROG_ID_KEY = "KestrinTest.Text";
+    static constexpr const char* SHELL_KEY = "KestrinTest.Text\\shell";
+    static constexpr const char* OPEN_KEY = "KestrinTest.Text\\shell\\open";
+    static constexpr const char* COMMAND_KEY = "KestrinTest.Text\\shell\\open\\command";
+
+    static void SetDefault(const char* pszKey, const std::string& value) {
+        HKEY hKey = NULL;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey,
+                                  NULL),
+                  ERROR_SUCCESS);
+        RegSetValueExA(hKey, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+        RegCloseKey(hKey);
+    }
+};
+
+// F1 opens the README.txt beside the program; without one it does nothing.
+// Either way the dialog goes on taking input.
+TEST(Help, F1OpensTheReadmeBesideTheProgram) {
+    TextOpenStandIn shell;
+    std::string bare = NewTestFolder("HelpWithoutReadme");
+    for (const char* pszFile : {"Kestrin.exe", "Tavrix2.dll"})
+        ASSERT_TRUE(
+            CopyFileA(BuildOutputPath(pszFile).c_str(), (bare + "\\" + pszFile).c_str(), FALSE));
+    const struct {
+        std::string exe;
+        std::string opened;
+    } cases[] = {
+        {BuildOutputPath("Kestrin.exe"), ReadFileBytes(BuildOutputPath("README.txt"))},
+        {bare + "\\Kestrin.exe", ""},
+    };
+    for (const auto& c : cases) {
+        ASSERT_FALSE(c.exe.empty());
+        KestrinProcess kestrin("", c.exe);
+        ASSERT_NE(kestrin.WaitForDialog(), nullptr);
+        kestrin.PressKey(VK_F1);
+        EXPECT_EQ(shell.Opened(c.opened.empty() ? 1500 : 10000), c.opened) << c.exe;
+        kestrin.SetItemText(IDC_EDIT_X, "12a");
+        kestrin.PostClick(IDOK);
+        HWND hBox = kestrin.WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr) << c.exe;
+        PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(WaitUntilGone(hBox));
+        kestrin.PostKey(kestrin.Item(IDC_EDIT_X), VK_ESCAPE);
+        EXPECT_EQ(kestrin.WaitForExit(), EXIT_NOTHING_SENT) << c.exe;
+    }
 }
 
 TEST(Startup, CommandLineArgumentsChangeNothing) {

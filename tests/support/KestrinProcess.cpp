@@ -50,6 +50,13 @@ std::string WindowText(HWND hWnd) {
     return szText;
 }
 
+POINT WindowCentre(HWND hWnd) {
+    RECT rc = {};
+    GetWindowRect(hWnd, &rc);
+    POINT pt = {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    return pt;
+}
+
 std::string MessageText(HWND hBox) {
     return WindowText(GetDlgItem(hBox, MESSAGE_TEXT_ID));
 }
@@ -61,8 +68,9 @@ bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs) {
     return !IsWindow(hWnd);
 }
 
-KestrinProcess::KestrinProcess(const std::string& arguments) : m_pi(), m_hDialog(NULL) {
-    std::string exe = BuildOutputPath("Kestrin.exe");
+KestrinProcess::KestrinProcess(const std::string& arguments, const std::string& exePath)
+    : m_pi(), m_hDialog(NULL) {
+    std::string exe = exePath.empty() ? BuildOutputPath("Kestrin.exe") : exePath;
     std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -127,6 +135,17 @@ void KestrinProcess::PostClick(int nID) const {
 void KestrinProcess::PostKey(HWND hWnd, UINT vk) const {
     PostMessageA(hWnd, WM_KEYDOWN, vk, 1);
     PostMessageA(hWnd, WM_KEYUP, vk, 0xC0000001);
+}
+
+void KestrinProcess::PressKey(UINT vk) const {
+    SetForegroundWindow(m_hDialog);
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = static_cast<WORD>(vk);
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
 }
 
 bool KestrinProcess::WaitForFocus(HWND hWnd, DWORD dwTimeoutMs) const {

@@ -8,7 +8,8 @@
 // its windows. A process still running when the object goes is ended.
 class KestrinProcess {
 public:
-    explicit KestrinProcess(const std::string& arguments = "");
+    // The built Kestrin.exe, or the one at exePath.
+    explicit KestrinProcess(const std::string& arguments = "", const std::string& exePath = "");
     ~KestrinProcess();
 
     bool Started() const { return m_pi.hProcess != NULL; }
@@ -31,6 +32,10 @@ public:
     // does not block the test.
     void PostClick(int nID) const;
     void PostKey(HWND hWnd, UINT vk) const;
+    // A key pressed as input of the machine's keyboard, which the dialog
+    // gets as the foreground window: the system's own meaning of a key, as
+    // F1's help request, comes only with such input.
+    void PressKey(UINT vk) const;
     // Whether hWnd has, or within the timeout gets, the keyboard focus in the
     // dialog's thread.
     bool WaitForFocus(HWND hWnd, DWORD dwTimeoutMs = 5000) const;
@@ -41,6 +46,7 @@ private:
 };
 
 std::string WindowText(HWND hWnd);
+POINT WindowCentre(HWND hWnd);
 std::string MessageText(HWND hBox);
 // Whether hWnd is, or within the timeout becomes, destroyed.
 bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs = 5000);

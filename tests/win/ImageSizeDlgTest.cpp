@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+
 #include <string>
 #include <thread>
 
+#include "support/TestFiles.h"
 #include "ui/resource.h"
 
 namespace {
@@ -53,6 +56,42 @@ TEST(ImageSizeDlg, SystemMenuEndsWithASeparatorAndTheAboutEntry) {
     EXPECT_TRUE(separator.nState & MF_SEPARATOR);
     EXPECT_EQ(about.nID, UINT(IDM_ABOUTBOX));
     EXPECT_EQ(about.text, "&About Kestrin...");
+}
+
+std::string ManifestOf(const std::string& path) {
+    HMODULE hModule = LoadLibraryExA(path.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC hResource =
+        hModule != NULL ? FindResourceA(hModule, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : NULL;
+    std::string manifest;
+    if (hResource != NULL)
+        manifest.assign(static_cast<const char*>(LockResource(LoadResource(hModule, hResource))),
+                        SizeofResource(hModule, hResource));
+    if (hModule != NULL)
+        FreeLibrary(hModule);
+    return manifest;
+}
+
+// This test program carries the same manifest as Kestrin.exe, so the
+// common controls it runs with are the ones Kestrin.exe gets.
+TEST(Manifest, AsksForCommonControls6AsInvokerAndSystemDpiAwareness) {
+    std::string manifest = ManifestOf(BuildOutputPath("Kestrin.exe"));
+    ASSERT_FALSE(manifest.empty());
+    for (const char* pszPart :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
+          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<"})
+        EXPECT_NE(manifest.find(pszPart), std::string::npos) << pszPart;
+    EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos);
+
+    // Version 6 is a side-by-side assembly: the comctl32.dll loaded comes
+    // from its folder. (Wine's DllGetVersion says 5.81 for either copy.)
+    char szPath[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("comctl32.dll"), szPath, MAX_PATH);
+    std::string path = szPath;
+    for (char& ch : path)
+        ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+    EXPECT_NE(path.find("\\winsxs\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::string::npos)
+        << szPath;
 }
 
 } // namespace

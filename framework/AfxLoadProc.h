@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+// A function of a DLL of the system folder, which is loaded when one of its
+// functions is first asked for rather than with the program: a DLL that
+// only some commands need costs nothing at start-up, and comes from the
+// system folder only. NULL, with the reason in the last-error code, when it
+// cannot be had.
+FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc);
+
+// The same, as the function's own pointer type: the type of &ShellExecuteA.
+template <class PFN> PFN AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc) {
+    // Through the generic function type, which converts to any other.
+    typedef void (*PFN_GENERIC)();
+    return reinterpret_cast<PFN>(reinterpret_cast<PFN_GENERIC>(AfxLoadSystemProc(pszDll, pszProc)));
+}
