@@ -26,4 +26,4 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix
     binutils-mingw-w64-i686)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
-WINE_PACKAGES=(wine wine32:i386 wine64 xvfb socat xdotool)
+WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb socat xdotool)
