@@ -3,18 +3,39 @@
 #include <stdlib.h>
 #include <winspool.h>
 
+#include "framework/AfxLoadProc.h"
+
 namespace {
 
-BOOL ReadPortName(HANDLE hPrinter, CString* pstrPortName) {
+// The spooler's client, loaded at the first Send rather than with the
+// program.
+struct SPOOLER {
+    decltype(&::OpenPrinterA) OpenPrinterA;
+    decltype(&::GetPrinterA) GetPrinterA;
+    decltype(&::ClosePrinter) ClosePrinter;
+};
+
+template <class PFN> bool Bind(PFN& pfn, LPCSTR pszName) {
+    pfn = AfxLoadSystemProc<PFN>("winspool.drv", pszName);
+    return pfn != NULL;
+}
+
+bool LoadSpooler(SPOOLER* pSpooler) {
+    return Bind(pSpooler->OpenPrinterA, "OpenPrinterA") &&
+           Bind(pSpooler->GetPrinterA, "GetPrinterA") &&
+           Bind(pSpooler->ClosePrinter, "ClosePrinter");
+}
+
+BOOL ReadPortName(const SPOOLER& spooler, HANDLE hPrinter, CString* pstrPortName) {
     DWORD cbNeeded = 0;
-    GetPrinterA(hPrinter, 2, NULL, 0, &cbNeeded);
+    spooler.GetPrinterA(hPrinter, 2, NULL, 0, &cbNeeded);
     if (cbNeeded == 0)
         return FALSE;
     BYTE* pbInfo = static_cast<BYTE*>(malloc(cbNeeded));
     if (pbInfo == NULL)
         return FALSE;
     const PRINTER_INFO_2A* pInfo = reinterpret_cast<PRINTER_INFO_2A*>(pbInfo);
-    BOOL bRead = GetPrinterA(hPrinter, 2, pbInfo, cbNeeded, &cbNeeded);
+    BOOL bRead = spooler.GetPrinterA(hPrinter, 2, pbInfo, cbNeeded, &cbNeeded);
     if (bRead && pInfo->pPortName != NULL)
         pstrPortName->Format("%s", pInfo->pPortName);
     free(pbInfo);
@@ -25,12 +46,15 @@ BOOL ReadPortName(HANDLE hPrinter, CString* pstrPortName) {
 
 BOOL GetPrinterPortName(const CString& strPrinterName, CString* pstrPortName) {
     *pstrPortName = CString();
-    if (strPrinterName.IsEmpty() || strPrinterName.GetLength() > MAX_PRINTER_NAME)
+    SPOOLER spooler;
+    if (strPrinterName.IsEmpty() || strPrinterName.GetLength() > MAX_PRINTER_NAME ||
+        !LoadSpooler(&spooler))
         return FALSE;
     HANDLE hPrinter = NULL;
-    if (!OpenPrinterA(const_cast<LPSTR>(static_cast<LPCSTR>(strPrinterName)), &hPrinter, NULL))
+    if (!spooler.OpenPrinterA(const_cast<LPSTR>(static_cast<LPCSTR>(strPrinterName)), &hPrinter,
+                              NULL))
         return FALSE;
-    BOOL bRead = ReadPortName(hPrinter, pstrPortName);
-    ClosePrinter(hPrinter);
+    BOOL bRead = ReadPortName(spooler, hPrinter, pstrPortName);
+    spooler.ClosePrinter(hPrinter);
     return bRead;
 }

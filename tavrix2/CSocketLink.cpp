@@ -1,8 +1,7 @@
 #include "CSocketLink.h"
 
-#include <ws2tcpip.h>
-
 #include "framework/CString.h"
+#include "tavrix2/Winsock.h"
 
 namespace {
 
@@ -26,18 +25,20 @@ struct LOOKUP {
 };
 
 void ReleaseLookup(LOOKUP* pLookup) {
+    const WINSOCK_API& ws = Winsock();
     if (InterlockedDecrement(&pLookup->cRefs) != 0)
         return;
     if (pLookup->pAddresses != NULL)
-        freeaddrinfo(pLookup->pAddresses);
+        ws.freeaddrinfo(pLookup->pAddresses);
     delete pLookup;
 }
 
 DWORD WINAPI LookupThread(LPVOID pvLookup) {
+    const WINSOCK_API& ws = Winsock();
     LOOKUP* pLookup = static_cast<LOOKUP*>(pvLookup);
     HMODULE hModule = pLookup->hModule;
     WSADATA data;
-    pLookup->nError = WSAStartup(MAKEWORD(2, 2), &data);
+    pLookup->nError = ws.WSAStartup(MAKEWORD(2, 2), &data);
     bool bStarted = pLookup->nError == 0;
     if (bStarted) {
         addrinfo hints = {};
@@ -45,11 +46,11 @@ DWORD WINAPI LookupThread(LPVOID pvLookup) {
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_protocol = IPPROTO_TCP;
         pLookup->nError =
-            getaddrinfo(pLookup->strHost, pLookup->strService, &hints, &pLookup->pAddresses);
+            ws.getaddrinfo(pLookup->strHost, pLookup->strService, &hints, &pLookup->pAddresses);
     }
     ReleaseLookup(pLookup);
     if (bStarted)
-        WSACleanup();
+        ws.WSACleanup();
     FreeLibraryAndExitThread(hModule, 0);
     return 0;
 }
@@ -91,9 +92,18 @@ LOOKUP* LookUp(LPCSTR pszHost, LPCSTR pszService, DWORD dwTimeoutMs) {
     return NULL;
 }
 
+// FD_ISSET without Winsock's own function for it.
+bool IsInSet(SOCKET s, const fd_set& set) {
+    for (u_int i = 0; i < set.fd_count; ++i)
+        if (set.fd_array[i] == s)
+            return true;
+    return false;
+}
+
 // Waits until the socket can be written, or a connect on it has finished:
 // 1 then, 0 when time ran out, SOCKET_ERROR on failure.
 int WaitWritable(SOCKET s, fd_set* pFailed, DWORD dwTimeoutMs) {
+    const WINSOCK_API& ws = Winsock();
     fd_set writable;
     FD_ZERO(&writable);
     FD_SET(s, &writable);
@@ -103,36 +113,38 @@ int WaitWritable(SOCKET s, fd_set* pFailed, DWORD dwTimeoutMs) {
     }
     timeval timeout = {static_cast<long>(dwTimeoutMs / 1000),
                        static_cast<long>(dwTimeoutMs % 1000 * 1000)};
-    int nReady = select(0, NULL, &writable, pFailed, &timeout);
+    int nReady = ws.select(0, NULL, &writable, pFailed, &timeout);
     return nReady == SOCKET_ERROR ? SOCKET_ERROR : nReady > 0;
 }
 
 // Starts a non-blocking connect and waits for it: ERROR_SUCCESS, the
 // reason it failed, or ERROR_TIMEOUT.
 DWORD ConnectWithin(SOCKET s, const addrinfo* pAddress, DWORD dwTimeoutMs) {
+    const WINSOCK_API& ws = Winsock();
     u_long ulNonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &ulNonBlocking);
-    if (connect(s, pAddress->ai_addr, static_cast<int>(pAddress->ai_addrlen)) == 0)
+    ws.ioctlsocket(s, FIONBIO, &ulNonBlocking);
+    if (ws.connect(s, pAddress->ai_addr, static_cast<int>(pAddress->ai_addrlen)) == 0)
         return ERROR_SUCCESS;
-    if (WSAGetLastError() != WSAEWOULDBLOCK)
-        return WSAGetLastError();
+    if (ws.WSAGetLastError() != WSAEWOULDBLOCK)
+        return ws.WSAGetLastError();
     fd_set failed;
     int nReady = WaitWritable(s, &failed, dwTimeoutMs);
     if (nReady == 0)
         return ERROR_TIMEOUT;
     if (nReady == SOCKET_ERROR)
-        return WSAGetLastError();
-    if (!FD_ISSET(s, &failed))
+        return ws.WSAGetLastError();
+    if (!IsInSet(s, failed))
         return ERROR_SUCCESS;
     int nError = 0;
     int cbError = sizeof nError;
-    getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError);
+    ws.getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&nError), &cbError);
     return nError != 0 ? nError : WSAECONNREFUSED;
 }
 
 // Tries the addresses in turn until one connects, all within the timeout
 // counted from dwStart.
 SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
+    const WINSOCK_API& ws = Winsock();
     DWORD dwError = WSAHOST_NOT_FOUND;
     for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next) {
         DWORD dwElapsed = GetTickCount() - dwStart;
@@ -140,15 +152,15 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
             dwError = ERROR_TIMEOUT;
             break;
         }
-        SOCKET s = socket(p->ai_family, p->ai_socktype, p->ai_protocol);
+        SOCKET s = ws.socket(p->ai_family, p->ai_socktype, p->ai_protocol);
         if (s == INVALID_SOCKET) {
-            dwError = WSAGetLastError();
+            dwError = ws.WSAGetLastError();
             continue;
         }
         dwError = ConnectWithin(s, p, LINK_TIMEOUT_MS - dwElapsed);
         if (dwError == ERROR_SUCCESS)
             return s;
-        closesocket(s);
+        ws.closesocket(s);
     }
     SetLastError(dwError);
     return INVALID_SOCKET;
@@ -157,16 +169,20 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
 } // namespace
 
 CSocketLink::~CSocketLink() {
-    shutdown(m_socket, SD_SEND);
-    closesocket(m_socket);
-    WSACleanup();
+    const WINSOCK_API& ws = Winsock();
+    ws.shutdown(m_socket, SD_SEND);
+    ws.closesocket(m_socket);
+    ws.WSACleanup();
 }
 
 CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
     DWORD dwStart = GetTickCount();
+    if (!LoadWinsock())
+        return NULL;
+    const WINSOCK_API& ws = Winsock();
     // Winsock stays started for as long as the link lives.
     WSADATA data;
-    int nError = WSAStartup(MAKEWORD(2, 2), &data);
+    int nError = ws.WSAStartup(MAKEWORD(2, 2), &data);
     if (nError != 0) {
         SetLastError(nError);
         return NULL;
@@ -182,14 +198,15 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
     if (pLink == NULL) {
         DWORD dwError = s != INVALID_SOCKET ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
         if (s != INVALID_SOCKET)
-            closesocket(s);
-        WSACleanup();
+            ws.closesocket(s);
+        ws.WSACleanup();
         SetLastError(dwError);
     }
     return pLink;
 }
 
 BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
+    const WINSOCK_API& ws = Winsock();
     DWORD dwStart = GetTickCount();
     while (cbData > 0) {
         DWORD dwElapsed = GetTickCount() - dwStart;
@@ -197,11 +214,11 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
                          ? WaitWritable(m_socket, NULL, LINK_TIMEOUT_MS - dwElapsed)
                          : 0;
         if (nReady != 1) {
-            SetLastError(nReady == 0 ? ERROR_TIMEOUT : WSAGetLastError());
+            SetLastError(nReady == 0 ? ERROR_TIMEOUT : ws.WSAGetLastError());
             return FALSE;
         }
-        int cbSent = send(m_socket, pData, static_cast<int>(cbData), 0);
-        if (cbSent == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK)
+        int cbSent = ws.send(m_socket, pData, static_cast<int>(cbData), 0);
+        if (cbSent == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK)
             return FALSE;
         if (cbSent > 0) {
             pData += cbSent;

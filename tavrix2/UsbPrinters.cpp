@@ -3,15 +3,38 @@
 #include <setupapi.h>
 #include <stdlib.h>
 
+#include "framework/AfxLoadProc.h"
+
 namespace {
 
 // GUID_DEVINTERFACE_USBPRINT
 const GUID USBPRINT_INTERFACE = {
     0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
 
-CString InterfacePath(HDEVINFO hDevices, SP_DEVICE_INTERFACE_DATA* pInterface) {
+// SetupAPI, loaded only when a USB printer is looked for.
+struct SETUPAPI {
+    decltype(&::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
+    decltype(&::SetupDiEnumDeviceInterfaces) SetupDiEnumDeviceInterfaces;
+    decltype(&::SetupDiGetDeviceInterfaceDetailA) SetupDiGetDeviceInterfaceDetailA;
+    decltype(&::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+};
+
+template <class PFN> bool Bind(PFN& pfn, LPCSTR pszName) {
+    pfn = AfxLoadSystemProc<PFN>("setupapi.dll", pszName);
+    return pfn != NULL;
+}
+
+bool LoadSetupApi(SETUPAPI* pApi) {
+    return Bind(pApi->SetupDiGetClassDevsA, "SetupDiGetClassDevsA") &&
+           Bind(pApi->SetupDiEnumDeviceInterfaces, "SetupDiEnumDeviceInterfaces") &&
+           Bind(pApi->SetupDiGetDeviceInterfaceDetailA, "SetupDiGetDeviceInterfaceDetailA") &&
+           Bind(pApi->SetupDiDestroyDeviceInfoList, "SetupDiDestroyDeviceInfoList");
+}
+
+CString InterfacePath(const SETUPAPI& api, HDEVINFO hDevices,
+                      SP_DEVICE_INTERFACE_DATA* pInterface) {
     DWORD cbDetail = 0;
-    SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, NULL, 0, &cbDetail, NULL);
+    api.SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, NULL, 0, &cbDetail, NULL);
     if (cbDetail < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A))
         return CString();
     SP_DEVICE_INTERFACE_DETAIL_DATA_A* pDetail =
@@ -20,7 +43,7 @@ CString InterfacePath(HDEVINFO hDevices, SP_DEVICE_INTERFACE_DATA* pInterface) {
         return CString();
     pDetail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
     CString strPath;
-    if (SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, pDetail, cbDetail, NULL, NULL))
+    if (api.SetupDiGetDeviceInterfaceDetailA(hDevices, pInterface, pDetail, cbDetail, NULL, NULL))
         strPath = CString(pDetail->DevicePath);
     free(pDetail);
     return strPath;
@@ -29,15 +52,19 @@ CString InterfacePath(HDEVINFO hDevices, SP_DEVICE_INTERFACE_DATA* pInterface) {
 } // namespace
 
 CString FindUsbPrinterPath(int nIndex) {
-    HDEVINFO hDevices = SetupDiGetClassDevsA(&USBPRINT_INTERFACE, NULL, NULL,
-                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    SETUPAPI api;
+    if (!LoadSetupApi(&api))
+        return CString();
+    HDEVINFO hDevices = api.SetupDiGetClassDevsA(&USBPRINT_INTERFACE, NULL, NULL,
+                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (hDevices == INVALID_HANDLE_VALUE)
         return CString();
     CString strPath;
     SP_DEVICE_INTERFACE_DATA interfaceData = {};
     interfaceData.cbSize = sizeof interfaceData;
-    if (SetupDiEnumDeviceInterfaces(hDevices, NULL, &USBPRINT_INTERFACE, nIndex, &interfaceData))
-        strPath = InterfacePath(hDevices, &interfaceData);
-    SetupDiDestroyDeviceInfoList(hDevices);
+    if (api.SetupDiEnumDeviceInterfaces(hDevices, NULL, &USBPRINT_INTERFACE, nIndex,
+                                        &interfaceData))
+        strPath = InterfacePath(api, hDevices, &interfaceData);
+    api.SetupDiDestroyDeviceInfoList(hDevices);
     return strPath;
 }
