@@ -56,6 +56,22 @@ std::string NewTestFolder(const char* pszTestName) {
     return folder;
 }
 
+DWORD RunToEnd(std::string commandLine) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
+        return STILL_ACTIVE;
+    }
+    DWORD dwExitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &dwExitCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return dwExitCode;
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, NULL);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Where the host program leaves the printer name.
@@ -13,6 +15,10 @@ std::string BuildOutputPath(const char* pszFile);
 
 // A new empty folder for the calling test, under the prefix's temp folder.
 std::string NewTestFolder(const char* pszTestName);
+
+// Runs a Windows program to its end and returns its exit code; under Wine
+// one of the system's own (a shell) is started but cannot be waited for.
+DWORD RunToEnd(std::string commandLine);
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);

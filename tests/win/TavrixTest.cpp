@@ -31,18 +31,6 @@ std::string ParallelPortFile() {
     return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/parallel.out");
 }
 
-// Runs a Windows program to its end.
-void RunToEnd(std::string commandLine) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
-        << commandLine;
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-}
-
 // What a command of the system under Wine, such as stty, prints. Wine starts
 // it but gives no handle to wait on, so its output is watched for.
 std::string UnixCommandOutput(const std::string& command) {
