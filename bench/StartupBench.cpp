@@ -1,6 +1,6 @@
-// startup_bench PROGRAM CAPTION PROGRAM CAPTION RUNS: the time from process
-// start to its dialog being shown, for two programs started in turn, as
-// "name median_ms" lines.
+// startup_bench RUNS PROGRAM CAPTION [PROGRAM CAPTION]...: the time from
+// process start to its dialog being shown, for programs started in turn, one
+// of each per round, as "median_ms name" lines.
 #include <windows.h>
 
 #include <stdio.h>
@@ -75,16 +75,17 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        fprintf(stderr, "usage: startup_bench PROGRAM CAPTION PROGRAM CAPTION RUNS\n");
+    if (argc < 4 || argc % 2 != 0) {
+        fprintf(stderr, "usage: startup_bench RUNS PROGRAM CAPTION [PROGRAM CAPTION]...\n");
         return 2;
     }
-    int nRuns = atoi(argv[5]);
-    std::vector<double> first, second;
-    for (int i = 0; i < nRuns; ++i) {
-        first.push_back(TimeOneStart(argv[1], argv[2]));
-        second.push_back(TimeOneStart(argv[3], argv[4]));
-    }
-    printf("%s %.1f\n%s %.1f\n", argv[1], Median(first), argv[3], Median(second));
+    int nRuns = atoi(argv[1]);
+    int nPrograms = (argc - 2) / 2;
+    std::vector<std::vector<double>> times(nPrograms);
+    for (int i = 0; i < nRuns; ++i)
+        for (int p = 0; p < nPrograms; ++p)
+            times[p].push_back(TimeOneStart(argv[2 + 2 * p], argv[3 + 2 * p]));
+    for (int p = 0; p < nPrograms; ++p)
+        printf("%.1f %s\n", Median(times[p]), argv[2 + 2 * p]);
     return 0;
 }
