@@ -9,9 +9,12 @@
 // cannot be had.
 FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc);
 
-// The same, as the function's own pointer type: the type of &ShellExecuteA.
-template <class PFN> PFN AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc) {
+// The same into a pointer of the function's own type, such as
+// decltype(&ShellExecuteA); FALSE when the function cannot be had.
+template <class PFN> BOOL AfxBindSystemProc(PFN* ppfn, LPCSTR pszDll, LPCSTR pszProc) {
     // Through the generic function type, which converts to any other.
     typedef void (*PFN_GENERIC)();
-    return reinterpret_cast<PFN>(reinterpret_cast<PFN_GENERIC>(AfxLoadSystemProc(pszDll, pszProc)));
+    *ppfn =
+        reinterpret_cast<PFN>(reinterpret_cast<PFN_GENERIC>(AfxLoadSystemProc(pszDll, pszProc)));
+    return *ppfn != NULL;
 }

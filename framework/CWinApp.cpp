@@ -72,9 +72,8 @@ void CWinApp::OnHelp() {
     if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
     // The shell is loaded only when help is asked for.
-    auto pfnShellExecute =
-        AfxLoadSystemProc<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-    if (pfnShellExecute != NULL)
+    decltype(&ShellExecuteA) pfnShellExecute;
+    if (AfxBindSystemProc(&pfnShellExecute, "shell32.dll", "ShellExecuteA"))
         pfnShellExecute(m_pMainWnd != NULL ? m_pMainWnd->m_hWnd : NULL, "open", szPath, NULL, NULL,
                         SW_SHOWNORMAL);
 }

@@ -15,15 +15,11 @@ struct SPOOLER {
     decltype(&::ClosePrinter) ClosePrinter;
 };
 
-template <class PFN> bool Bind(PFN& pfn, LPCSTR pszName) {
-    pfn = AfxLoadSystemProc<PFN>("winspool.drv", pszName);
-    return pfn != NULL;
-}
-
-bool LoadSpooler(SPOOLER* pSpooler) {
-    return Bind(pSpooler->OpenPrinterA, "OpenPrinterA") &&
-           Bind(pSpooler->GetPrinterA, "GetPrinterA") &&
-           Bind(pSpooler->ClosePrinter, "ClosePrinter");
+bool LoadSpooler(SPOOLER* p) {
+    const char* const DLL = "winspool.drv";
+    return AfxBindSystemProc(&p->OpenPrinterA, DLL, "OpenPrinterA") &&
+           AfxBindSystemProc(&p->GetPrinterA, DLL, "GetPrinterA") &&
+           AfxBindSystemProc(&p->ClosePrinter, DLL, "ClosePrinter");
 }
 
 BOOL ReadPortName(const SPOOLER& spooler, HANDLE hPrinter, CString* pstrPortName) {

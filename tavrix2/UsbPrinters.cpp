@@ -19,16 +19,13 @@ struct SETUPAPI {
     decltype(&::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
 };
 
-template <class PFN> bool Bind(PFN& pfn, LPCSTR pszName) {
-    pfn = AfxLoadSystemProc<PFN>("setupapi.dll", pszName);
-    return pfn != NULL;
-}
-
-bool LoadSetupApi(SETUPAPI* pApi) {
-    return Bind(pApi->SetupDiGetClassDevsA, "SetupDiGetClassDevsA") &&
-           Bind(pApi->SetupDiEnumDeviceInterfaces, "SetupDiEnumDeviceInterfaces") &&
-           Bind(pApi->SetupDiGetDeviceInterfaceDetailA, "SetupDiGetDeviceInterfaceDetailA") &&
-           Bind(pApi->SetupDiDestroyDeviceInfoList, "SetupDiDestroyDeviceInfoList");
+bool LoadSetupApi(SETUPAPI* p) {
+    const char* const DLL = "setupapi.dll";
+    return AfxBindSystemProc(&p->SetupDiGetClassDevsA, DLL, "SetupDiGetClassDevsA") &&
+           AfxBindSystemProc(&p->SetupDiEnumDeviceInterfaces, DLL, "SetupDiEnumDeviceInterfaces") &&
+           AfxBindSystemProc(&p->SetupDiGetDeviceInterfaceDetailA, DLL,
+                             "SetupDiGetDeviceInterfaceDetailA") &&
+           AfxBindSystemProc(&p->SetupDiDestroyDeviceInfoList, DLL, "SetupDiDestroyDeviceInfoList");
 }
 
 CString InterfacePath(const SETUPAPI& api, HDEVINFO hDevices,

@@ -7,8 +7,7 @@ namespace {
 WINSOCK_API g_winsock;
 
 template <class PFN> bool Bind(PFN& pfn, LPCSTR pszName) {
-    pfn = AfxLoadSystemProc<PFN>("ws2_32.dll", pszName);
-    return pfn != NULL;
+    return AfxBindSystemProc(&pfn, "ws2_32.dll", pszName);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "CImageSizeDlg.h"
 
 #include "handoff/HandoffReader.h"
-#include "portlink/PortTable.h"
 #include "output/PrinterPort.h"
 #include "output/SizeCommand.h"
+#include "portlink/PortTable.h"
 #include "portlink/Tavrix.h"
 #include "ui/CAboutDlg.h"
 #include "ui/resource.h"

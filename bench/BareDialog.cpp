@@ -1,10 +1,9 @@
-// The floor for Kestrin.exe on this Wine: a bare program that shows the same
-// dialog template, with the same resources and manifest, after registering
-// the common controls, and does nothing else.
+// A floor for a dialog program on this Wine: a bare program that shows one
+// dialog template and does nothing else. Built twice: with an empty template
+// of its own, and with Kestrin's resources, template and manifest, after
+// registering the common controls as any program showing that dialog must.
 #include <windows.h>
 #include <commctrl.h>
-
-#include "resource.h"
 
 namespace {
 
@@ -19,8 +18,10 @@ INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+#ifdef BARE_DIALOG_COMMON_CONTROLS
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
-    DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_IMAGESIZE_DIALOG), NULL, DialogProc, 0);
+#endif
+    DialogBoxParamA(hInstance, MAKEINTRESOURCEA(BARE_DIALOG_TEMPLATE), NULL, DialogProc, 0);
     return 0;
 }
