@@ -70,13 +70,13 @@ CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
 BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     DWORD dwStart = GetTickCount();
     while (cbData > 0) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
+        DWORD dwLeftMs = TimeLeftMs(dwStart);
         DWORD cbWritten = 0;
-        if (dwElapsed >= LINK_TIMEOUT_MS) {
+        if (dwLeftMs == 0) {
             SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
-        if (!WriteWithin(pData, cbData, LINK_TIMEOUT_MS - dwElapsed, &cbWritten))
+        if (!WriteWithin(pData, cbData, dwLeftMs, &cbWritten))
             return FALSE;
         // A device whose own timeout passed without taking a byte gave up.
         if (cbWritten == 0) {

@@ -25,3 +25,10 @@ CPortLink* OpenPortLink(const PORT_TARGET& target);
 
 // How long a link waits for a device: to connect, and to take a write.
 const DWORD LINK_TIMEOUT_MS = 5000;
+
+// What is left of the link timeout counted from dwStart (a GetTickCount);
+// 0 once it has passed.
+inline DWORD TimeLeftMs(DWORD dwStart) {
+    DWORD dwElapsed = GetTickCount() - dwStart;
+    return dwElapsed < LINK_TIMEOUT_MS ? LINK_TIMEOUT_MS - dwElapsed : 0;
+}

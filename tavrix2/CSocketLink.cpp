@@ -147,8 +147,8 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
     const WINSOCK_API& ws = Winsock();
     DWORD dwError = WSAHOST_NOT_FOUND;
     for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= LINK_TIMEOUT_MS) {
+        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        if (dwLeftMs == 0) {
             dwError = ERROR_TIMEOUT;
             break;
         }
@@ -157,7 +157,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
             dwError = ws.WSAGetLastError();
             continue;
         }
-        dwError = ConnectWithin(s, p, LINK_TIMEOUT_MS - dwElapsed);
+        dwError = ConnectWithin(s, p, dwLeftMs);
         if (dwError == ERROR_SUCCESS)
             return s;
         ws.closesocket(s);
@@ -209,10 +209,8 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
     const WINSOCK_API& ws = Winsock();
     DWORD dwStart = GetTickCount();
     while (cbData > 0) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        int nReady = dwElapsed < LINK_TIMEOUT_MS
-                         ? WaitWritable(m_socket, NULL, LINK_TIMEOUT_MS - dwElapsed)
-                         : 0;
+        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        int nReady = dwLeftMs > 0 ? WaitWritable(m_socket, NULL, dwLeftMs) : 0;
         if (nReady != 1) {
             SetLastError(nReady == 0 ? ERROR_TIMEOUT : ws.WSAGetLastError());
             return FALSE;
