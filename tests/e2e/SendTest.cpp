@@ -104,9 +104,7 @@ TEST_F(Send, ComPortReceivesExactlyTheCommandAndTheProgramEnds) {
 }
 
 TEST_F(Send, ParallelPortFilesPortAndTcpipPortReachTheirTargets) {
-    const char* pszState = getenv("WINE_STATE");
-    ASSERT_TRUE(pszState != NULL);
-    std::string parallel = WindowsPath(std::string(pszState) + "/parallel.out");
+    std::string parallel = ParallelPortFile();
     // A device has no file position: Wine writes an LPT file from its start.
     WriteFileBytes(parallel, "");
     Open("LPT1:");
@@ -186,7 +184,7 @@ TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
     };
     std::string files = NewTestFolder("Failures") + "\\device.out";
     PortSetting filesSetting("FILES", files);
-    std::string parallel = WindowsPath(std::string(getenv("WINE_STATE")) + "/parallel.out");
+    std::string parallel = ParallelPortFile();
     WriteFileBytes(parallel, "");
     PortSetting notText("LPT1", std::string("\x01\0\0\0", 4), REG_DWORD);
     m_printer.reset(new TestPrinter(PRINTER, "FILES:"));

@@ -4,30 +4,48 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
+#include <stdlib.h>
+
+#include "TestFiles.h"
+
+RegistrySetting::RegistrySetting(HKEY hRoot, const char* pszKey, const char* pszName,
+                                 const std::string& value, DWORD dwType)
+    : m_hKey(NULL), m_name(pszName), m_bEarlier(false), m_dwEarlierType(REG_NONE) {
+    LONG lResult = RegCreateKeyExA(hRoot, pszKey, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL,
+                                   &m_hKey, NULL);
+    EXPECT_EQ(lResult, ERROR_SUCCESS) << pszKey;
+    if (lResult != ERROR_SUCCESS)
+        return;
+    DWORD cbEarlier = 0;
+    m_bEarlier = RegQueryValueExA(m_hKey, pszName, NULL, &m_dwEarlierType, NULL, &cbEarlier) ==
+                 ERROR_SUCCESS;
+    m_earlier.resize(cbEarlier);
+    if (m_bEarlier && cbEarlier > 0)
+        RegQueryValueExA(m_hKey, pszName, NULL, &m_dwEarlierType, m_earlier.data(), &cbEarlier);
+    bool bText = dwType == REG_SZ || dwType == REG_EXPAND_SZ;
+    RegSetValueExA(m_hKey, pszName, 0, dwType, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>(value.size() + (bText ? 1 : 0)));
+}
+
+RegistrySetting::~RegistrySetting() {
+    if (m_hKey == NULL)
+        return;
+    if (m_bEarlier)
+        RegSetValueExA(m_hKey, m_name.c_str(), 0, m_dwEarlierType, m_earlier.data(),
+                       static_cast<DWORD>(m_earlier.size()));
+    else
+        RegDeleteValueA(m_hKey, m_name.c_str());
+    RegCloseKey(m_hKey);
 }
 
 PortSetting::PortSetting(const char* pszPort, const std::string& value, DWORD dwType)
-    : m_port(pszPort) {
-    HKEY hKey = NULL;
-    LONG lResult =
-        RegCreateKeyExA(HKEY_CURRENT_USER, PORTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL);
-    EXPECT_EQ(lResult, ERROR_SUCCESS);
-    if (lResult != ERROR_SUCCESS)
-        return;
-    bool bText = dwType == REG_SZ || dwType == REG_EXPAND_SZ;
-    RegSetValueExA(hKey, pszPort, 0, dwType, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>(value.size() + (bText ? 1 : 0)));
-    RegCloseKey(hKey);
-}
+    : RegistrySetting(HKEY_CURRENT_USER, "Software\\Kestrin\\Tavrix\\Ports", pszPort, value,
+                      dwType) {}
 
-PortSetting::~PortSetting() {
-    HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, PORTS_KEY, 0, KEY_SET_VALUE, &hKey) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(hKey, m_port.c_str());
-    RegCloseKey(hKey);
+std::string ParallelPortFile() {
+    const char* pszState = getenv("WINE_STATE");
+    EXPECT_TRUE(pszState != NULL) << "WINE_STATE names the test prefix's state folder";
+    return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/parallel.out");
 }
 
 SerialPeer::SerialPeer() {

@@ -5,17 +5,31 @@
 #include <string>
 #include <vector>
 
-// The port-link library's setting of one port, for one test: set in
-// HKEY_CURRENT_USER on construction, removed when the object goes. The
-// value's bytes are stored as they are, with a terminating zero for text.
-class PortSetting {
+// A registry value for one test: set on construction, and put back as it
+// was (or removed) when the object goes. The value's bytes are stored as
+// they are, with a terminating zero for text.
+class RegistrySetting {
 public:
-    PortSetting(const char* pszPort, const std::string& value, DWORD dwType = REG_SZ);
-    ~PortSetting();
+    RegistrySetting(HKEY hRoot, const char* pszKey, const char* pszName, const std::string& value,
+                    DWORD dwType = REG_SZ);
+    ~RegistrySetting();
 
 private:
-    std::string m_port;
+    HKEY m_hKey;
+    std::string m_name;
+    bool m_bEarlier;
+    DWORD m_dwEarlierType;
+    std::vector<BYTE> m_earlier;
 };
+
+// The port-link library's setting of one port, in HKEY_CURRENT_USER.
+class PortSetting : public RegistrySetting {
+public:
+    PortSetting(const char* pszPort, const std::string& value, DWORD dwType = REG_SZ);
+};
+
+// The file the test prefix's LPT1 writes to.
+std::string ParallelPortFile();
 
 // The far end of the test prefix's COM1: what COM1 is sent arrives on COM9.
 class SerialPeer {

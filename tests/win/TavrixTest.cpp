@@ -25,12 +25,6 @@ bool SendCommand(int nPort) {
     return link.OpenComm(0) && link.Write(COMMAND.data(), COMMAND.size()) == COMMAND.size();
 }
 
-std::string ParallelPortFile() {
-    const char* pszState = getenv("WINE_STATE");
-    EXPECT_TRUE(pszState != NULL);
-    return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/parallel.out");
-}
-
 // What a command of the system under Wine, such as stty, prints. Wine starts
 // it but gives no handle to wait on, so its output is watched for.
 std::string UnixCommandOutput(const std::string& command) {
@@ -123,26 +117,14 @@ TEST(Tavrix, StringsCrossTheModuleBoundary) {
 
 // Device Manager's Port Settings for COM1, as Windows keeps them.
 TEST(Tavrix, SerialPortTakesTheLineSettingsWindowsKeepsForIt) {
-    const char* const PORTS_KEY = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-    HKEY hKey = NULL;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, NULL, 0,
-                              KEY_QUERY_VALUE | KEY_SET_VALUE, NULL, &hKey, NULL),
-              ERROR_SUCCESS);
-    char szEarlier[64] = "";
-    DWORD cbEarlier = sizeof szEarlier;
-    RegQueryValueExA(hKey, "COM1:", NULL, NULL, reinterpret_cast<BYTE*>(szEarlier), &cbEarlier);
-    const char szMode[] = "2400,n,8,1";
-    RegSetValueExA(hKey, "COM1:", 0, REG_SZ, reinterpret_cast<const BYTE*>(szMode), sizeof szMode);
-
+    RegistrySetting mode(HKEY_LOCAL_MACHINE,
+                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                         "COM1:", "2400,n,8,1");
     SerialPeer device;
     EXPECT_TRUE(SendCommand(0)) << "error " << GetLastError();
     EXPECT_EQ(device.Read(), COMMAND);
     // A pty keeps only the speed: it forces 8 bits and no parity.
     EXPECT_EQ(UnixCommandOutput("stty -F \"$WINE_STATE/com1\" speed"), "2400\n");
-
-    RegSetValueExA(hKey, "COM1:", 0, REG_SZ, reinterpret_cast<const BYTE*>(szEarlier),
-                   static_cast<DWORD>(strlen(szEarlier) + 1));
-    RegCloseKey(hKey);
 }
 
 // The ordinary reg.exe of 64-bit Windows writes the 64-bit registry view,
