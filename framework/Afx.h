@@ -2,6 +2,7 @@
 
 // The application framework: a thin layer over Win32 in the shape of the
 // classes this program is written against.
+#include "AfxAnsiFromWide.h"
 #include "AfxFormatString.h"
 #include "AfxLoadProc.h"
 #include "AfxMessageBox.h"

@@ -6,12 +6,16 @@ CFile::~CFile() {
     Close();
 }
 
-BOOL CFile::Open(LPCSTR pszFileName, UINT nOpenFlags) {
+BOOL CFile::Open(LPCWSTR pszFileName, UINT nOpenFlags) {
     Close();
-    if (nOpenFlags != modeRead)
+    if ((nOpenFlags & ~osDeleteOnClose) != modeRead) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
-    m_hFile =
-        CreateFileA(pszFileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    }
+    bool bDeleteOnClose = (nOpenFlags & osDeleteOnClose) != 0;
+    m_hFile = CreateFileW(pszFileName, GENERIC_READ | (bDeleteOnClose ? DELETE : 0), 0, NULL,
+                          OPEN_EXISTING,
+                          bDeleteOnClose ? FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL, NULL);
     return m_hFile != INVALID_HANDLE_VALUE;
 }
 
@@ -20,6 +24,10 @@ ULONGLONG CFile::GetLength() const {
     if (!GetFileSizeEx(m_hFile, &liSize))
         return 0;
     return static_cast<ULONGLONG>(liSize.QuadPart);
+}
+
+BOOL CFile::GetLastWriteTime(FILETIME* pftWritten) const {
+    return ::GetFileTime(m_hFile, NULL, NULL, pftWritten);
 }
 
 UINT CFile::Read(void* lpBuf, UINT nCount) {

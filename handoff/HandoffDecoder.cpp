@@ -66,3 +66,7 @@ size_t TrimLineEnds(const char* pch, size_t cch) {
 bool HasUtf16Bom(const unsigned char* pb, size_t cb) {
     return cb >= 2 && pb[0] == 0xFF && pb[1] == 0xFE;
 }
+
+bool HasUtf8Bom(const unsigned char* pb, size_t cb) {
+    return cb >= 3 && pb[0] == 0xEF && pb[1] == 0xBB && pb[2] == 0xBF;
+}

@@ -19,5 +19,7 @@ size_t TextLength(const unsigned char* pb, size_t cb);
 size_t TrimLineEnds(const char* pch, size_t cch);
 
 // A hand-off that starts with the UTF-16LE byte-order mark holds 16-bit text
-// of any characters rather than bytes to strip.
+// of any characters rather than bytes to strip; one that starts with the
+// UTF-8 mark (as PowerShell, .NET and Notepad write it) holds UTF-8.
 bool HasUtf16Bom(const unsigned char* pb, size_t cb);
+bool HasUtf8Bom(const unsigned char* pb, size_t cb);

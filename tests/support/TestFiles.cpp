@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,16 @@ std::string NewTestFolder(const char* pszTestName) {
     DeleteTree(folder);
     CreateDirectoryA(folder.c_str(), NULL);
     return folder;
+}
+
+std::string VirtualStoreCopy(const std::string& path) {
+    char szLocal[MAX_PATH] = "";
+    EXPECT_EQ(SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, szLocal), S_OK);
+    std::string copy = std::string(szLocal) + "\\VirtualStore\\" + path.substr(3);
+    std::string folder = copy.substr(0, copy.rfind('\\'));
+    int nResult = SHCreateDirectoryExA(NULL, folder.c_str(), NULL);
+    EXPECT_TRUE(nResult == ERROR_SUCCESS || nResult == ERROR_ALREADY_EXISTS) << folder;
+    return copy;
 }
 
 DWORD RunToEnd(std::string commandLine) {

@@ -13,6 +13,11 @@ std::string WindowsPath(const std::string& unixPath);
 // A file of the Windows build output, from the KESTRIN_BIN folder.
 std::string BuildOutputPath(const char* pszFile);
 
+// Where Windows puts the file of a legacy program without administrator
+// rights that writes path, a path on drive C: under the user's VirtualStore.
+// Its folder is made.
+std::string VirtualStoreCopy(const std::string& path);
+
 // A new empty folder for the calling test, under the prefix's temp folder.
 std::string NewTestFolder(const char* pszTestName);
 

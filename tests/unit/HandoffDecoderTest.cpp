@@ -90,7 +90,7 @@ TEST(HandoffDecoder, LineEndsAfterTheNameGoAndNothingElse) {
     }
 }
 
-TEST(HandoffDecoder, Utf16ByteOrderMarkIsRecognisedOnlyAtTheStart) {
+TEST(HandoffDecoder, ByteOrderMarksAreRecognisedOnlyAtTheStart) {
     const unsigned char bom[] = {0xFF, 0xFE, 'A', 0};
     EXPECT_TRUE(HasUtf16Bom(bom, sizeof bom));
     EXPECT_TRUE(HasUtf16Bom(bom, 2));
@@ -100,6 +100,12 @@ TEST(HandoffDecoder, Utf16ByteOrderMarkIsRecognisedOnlyAtTheStart) {
     EXPECT_FALSE(HasUtf16Bom(reversed, 2));
     const unsigned char latinSmallYWithDiaeresis[] = {0xFF, 0x00};
     EXPECT_FALSE(HasUtf16Bom(latinSmallYWithDiaeresis, 2));
+    const unsigned char utf8[] = {'A', 0xEF, 0xBB, 0xBF, 'A'};
+    EXPECT_TRUE(HasUtf8Bom(utf8 + 1, 4));
+    EXPECT_TRUE(HasUtf8Bom(utf8 + 1, 3));
+    EXPECT_FALSE(HasUtf8Bom(utf8 + 1, 2));
+    EXPECT_FALSE(HasUtf8Bom(utf8, 5));
+    EXPECT_FALSE(HasUtf16Bom(utf8 + 1, 4));
 }
 
 TEST(HandoffDecoder, OnePassEqualsTheByteMovingLoopOnRandomInputs) {

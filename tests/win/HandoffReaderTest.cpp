@@ -106,31 +106,67 @@ TEST_F(HandoffReader, FileHeldBrieflyIsReadAndFileHeldOnGivesAnEmptyName) {
     EXPECT_EQ(ReadFileBytes(m_path), "Held On");
 }
 
-TEST_F(HandoffReader, ReadOnlyFileIsStillRead) {
+// A deployer may rely on a fixed name this way: Windows refuses to delete a
+// read-only hand-off, so it is read again at every start.
+TEST_F(HandoffReader, ReadOnlyFileIsReadAndStaysForTheNextStart) {
     WriteFileBytes(m_path, "Read Only");
     SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Read(), "Read Only");
+    EXPECT_EQ(Read(), "Read Only");
+    EXPECT_TRUE(GetFileAttributesA(m_path.c_str()) & FILE_ATTRIBUTE_READONLY);
     SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(HandoffReader, ByteOrderMarkSelectsUtf16ConvertedExactlyToTheAnsiCodePage) {
+TEST_F(HandoffReader, ByteOrderMarksSelectUnicodeConvertedExactlyToTheAnsiCodePage) {
     if (GetACP() != 1252)
         GTEST_SKIP() << "expected names are written for code page 1252, this is " << GetACP();
-    // U+20AC EURO SIGN is 0x80 in 1252.
-    WriteFileBytes(m_path, std::string("\xFF\xFE\xAC\x20u\0r\0o\0\r\0\n\0\0\0x\0", 18));
-    EXPECT_EQ(Read(), "\x80uro");
-    EXPECT_FALSE(FileExists(m_path));
-
-    WriteFileBytes(m_path, std::string("\xFF\xFEO\0d\0d\0!", 9));
-    EXPECT_EQ(Read(), "Odd");
-
-    // U+4E2D has no 1252 form; U+0142 has only the best fit "l", and
-    // "Label" may well be another printer.
-    for (const std::string& name :
-         {std::string("\xFF\xFE\x2D\x4Eu\0", 6), std::string("\xFF\xFEL\0a\0b\0e\0\x42\x01", 12)}) {
-        WriteFileBytes(m_path, name);
-        EXPECT_EQ(Read(), "");
+    const struct {
+        std::string bytes;
+        std::string name;
+    } cases[] = {
+        // U+20AC EURO SIGN is 0x80 in 1252.
+        {std::string("\xFF\xFE\xAC\x20u\0r\0o\0\r\0\n\0\0\0x\0", 18), "\x80uro"},
+        {std::string("\xFF\xFEO\0d\0d\0!", 9), "Odd"},
+        // As PowerShell's Set-Content -Encoding UTF8 writes it.
+        {"\xEF\xBB\xBF\xE2\x82\xACuro\r\n", "\x80uro"},
+        {std::string("\xEF\xBB\xBFPlain\0Tail", 13), "Plain"},
+        {"\xEF\xBB\xBF", ""},
+        // U+4E2D has no 1252 form; U+0142 has only the best fit "l", and
+        // "Label" may well be another printer. A broken sequence is no name.
+        {std::string("\xFF\xFE\x2D\x4Eu\0", 6), ""},
+        {std::string("\xFF\xFEL\0a\0b\0e\0\x42\x01", 12), ""},
+        {"\xEF\xBB\xBF\xE4\xB8\xADu", ""},
+        {"\xEF\xBB\xBFLabe\xC5\x82", ""},
+        {"\xEF\xBB\xBFLab\xC5", ""},
+    };
+    for (const auto& c : cases) {
+        WriteFileBytes(m_path, c.bytes);
+        EXPECT_EQ(Read(), c.name) << c.bytes;
         EXPECT_FALSE(FileExists(m_path));
+    }
+}
+
+// A legacy host without administrator rights writes into the user's
+// VirtualStore without knowing it. Either copy may be there, or both.
+TEST_F(HandoffReader, VirtualStoreCopyIsReadTooAndTheCopyWrittenLastWins) {
+    const std::string copy = VirtualStoreCopy(m_path);
+    WriteFileBytes(copy, "Redirected");
+    EXPECT_EQ(Read(), "Redirected");
+    EXPECT_FALSE(FileExists(copy));
+
+    for (bool bCopyIsNewer : {true, false}) {
+        const std::string& older = bCopyIsNewer ? m_path : copy;
+        const std::string& newer = bCopyIsNewer ? copy : m_path;
+        WriteFileBytes(older, "Older");
+        WriteFileBytes(newer, "Newer");
+        FILETIME ftOlder = {0x10000000, 0x01D00000};
+        HANDLE hFile =
+            CreateFileA(older.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(hFile, NULL, NULL, &ftOlder);
+        CloseHandle(hFile);
+        EXPECT_EQ(Read(), "Newer") << newer;
+        EXPECT_FALSE(FileExists(m_path));
+        EXPECT_FALSE(FileExists(copy));
     }
 }
 

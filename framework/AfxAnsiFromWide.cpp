@@ -1,0 +1,28 @@
+#include "AfxAnsiFromWide.h"
+
+#include <stdlib.h>
+
+BOOL AfxAnsiFromWide(LPCWSTR pwch, int cwch, CString& rString) {
+    rString = CString();
+    if (cwch == 0)
+        return TRUE;
+    // UTF-8 holds every character, and takes neither the flag nor the check.
+    bool bUtf8 = GetACP() == CP_UTF8;
+    DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL bDefaultUsed = FALSE;
+    LPBOOL pbDefaultUsed = bUtf8 ? NULL : &bDefaultUsed;
+    int cch = WideCharToMultiByte(CP_ACP, dwFlags, pwch, cwch, NULL, 0, NULL, pbDefaultUsed);
+    char* pch = cch > 0 && !bDefaultUsed ? static_cast<char*>(malloc(cch)) : NULL;
+    BOOL bConverted =
+        pch != NULL &&
+        WideCharToMultiByte(CP_ACP, dwFlags, pwch, cwch, pch, cch, NULL, pbDefaultUsed) == cch &&
+        !bDefaultUsed;
+    if (bConverted)
+        rString = CString(pch, cch);
+    else if (bDefaultUsed)
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    else if (cch > 0 && pch == NULL)
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    free(pch);
+    return bConverted;
+}
