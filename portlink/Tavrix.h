@@ -23,6 +23,16 @@
 const DWORD TAVRIX_ERROR_NO_SETTING = 0x20000001;
 // The port's setting is no string value (REG_SZ or REG_EXPAND_SZ).
 const DWORD TAVRIX_ERROR_BAD_SETTING = 0x20000002;
+// The port's setting is there but cannot be read, expanded or held in the
+// ANSI code page: the system's reason is in the low 16 bits, as
+// HRESULT_FROM_WIN32 keeps one.
+const DWORD TAVRIX_ERROR_UNREADABLE_SETTING = 0x20010000;
+inline DWORD TavrixUnreadableSetting(DWORD dwReason) {
+    return TAVRIX_ERROR_UNREADABLE_SETTING | (dwReason & 0xFFFF);
+}
+inline bool IsTavrixUnreadableSetting(DWORD dwError) {
+    return (dwError & 0xFFFF0000) == TAVRIX_ERROR_UNREADABLE_SETTING;
+}
 
 class CPortLink;
 

@@ -102,21 +102,30 @@ PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
 }
 
 DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting) {
+    const char* const POLICY_KEY = "Software\\Policies\\Kestrin\\Tavrix\\Ports";
     const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
+    // 32-bit Windows has only one view and ignores the flags.
     const struct {
         HKEY hRoot;
+        LPCSTR pszKey;
         REGSAM samView;
     } places[] = {
-        {HKEY_CURRENT_USER, 0},
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY},
-        // 32-bit Windows has only one view and ignores the flag.
-        {HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY},
+        {HKEY_LOCAL_MACHINE, POLICY_KEY, KEY_WOW64_32KEY},
+        {HKEY_LOCAL_MACHINE, POLICY_KEY, KEY_WOW64_64KEY},
+        {HKEY_CURRENT_USER, POLICY_KEY, 0},
+        {HKEY_CURRENT_USER, PORTS_KEY, 0},
+        {HKEY_LOCAL_MACHINE, PORTS_KEY, KEY_WOW64_32KEY},
+        {HKEY_LOCAL_MACHINE, PORTS_KEY, KEY_WOW64_64KEY},
     };
-    DWORD dwResult = ERROR_FILE_NOT_FOUND;
     for (const auto& place : places) {
-        dwResult = ReadStringValue(place.hRoot, PORTS_KEY, place.samView, pszPortName, pstrSetting);
+        DWORD dwResult =
+            ReadStringValue(place.hRoot, place.pszKey, place.samView, pszPortName, pstrSetting);
+        if (dwResult == ERROR_SUCCESS || dwResult == TAVRIX_ERROR_BAD_SETTING)
+            return dwResult;
+        // A value that is there but cannot be used decides as much as one
+        // that can: the next place may be one the deployer meant it to beat.
         if (dwResult != ERROR_FILE_NOT_FOUND)
-            break;
+            return TavrixUnreadableSetting(dwResult);
     }
-    return dwResult;
+    return ERROR_FILE_NOT_FOUND;
 }

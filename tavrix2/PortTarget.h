@@ -30,7 +30,12 @@ PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
                              PFN_READ_PORT_SETTING pfnReadSetting);
 
 // The port's setting: a value named as the port under
-// Software\Kestrin\Tavrix\Ports in HKEY_CURRENT_USER, else in
-// HKEY_LOCAL_MACHINE as 32-bit programs see it, else as 64-bit programs see
-// it, so that a machine-wide setting counts whichever reg.exe made it.
+// Software\Policies\Kestrin\Tavrix\Ports in HKEY_LOCAL_MACHINE, then in
+// HKEY_CURRENT_USER, where Group Policy writes it; else under
+// Software\Kestrin\Tavrix\Ports in HKEY_CURRENT_USER, then in
+// HKEY_LOCAL_MACHINE. The first place that has the value decides, even when
+// it cannot be used (TAVRIX_ERROR_BAD_SETTING, or TavrixUnreadableSetting
+// with the reason). Each HKEY_LOCAL_MACHINE place is looked at as 32-bit
+// programs see it and then as 64-bit programs do, so that a machine-wide
+// setting counts whichever reg.exe made it.
 DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting);

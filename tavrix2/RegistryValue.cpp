@@ -2,34 +2,88 @@
 
 #include <stdlib.h>
 
+#include "framework/AfxAnsiFromWide.h"
 #include "portlink/Tavrix.h"
 
 namespace {
 
-CString Expanded(LPCSTR pszText) {
-    DWORD cch = ExpandEnvironmentStringsA(pszText, NULL, 0);
-    char* psz = cch > 0 ? static_cast<char*>(malloc(cch)) : NULL;
-    CString strExpanded;
-    if (psz != NULL && ExpandEnvironmentStringsA(pszText, psz, cch) == cch)
-        strExpanded = CString(psz);
-    free(psz);
-    return strExpanded;
+// A value may be rewritten between asking its size and reading it; it is
+// asked again a few times before that counts as a reason of its own.
+const int VALUE_READ_TRIES = 4;
+
+// The value's text as stored, with a terminating zero whether or not the
+// stored text has one; NULL with the reason otherwise.
+WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
+    for (int nTry = 0; nTry < VALUE_READ_TRIES; ++nTry) {
+        DWORD cbData = 0;
+        *plResult = RegQueryValueExW(hKey, pszName, NULL, pdwType, NULL, &cbData);
+        if (*plResult != ERROR_SUCCESS)
+            return NULL;
+        if (*pdwType != REG_SZ && *pdwType != REG_EXPAND_SZ) {
+            *plResult = TAVRIX_ERROR_BAD_SETTING;
+            return NULL;
+        }
+        // Room for one more character than the (maybe odd) size holds.
+        WCHAR* psz = static_cast<WCHAR*>(calloc(cbData / sizeof(WCHAR) + 2, sizeof(WCHAR)));
+        if (psz == NULL) {
+            *plResult = ERROR_NOT_ENOUGH_MEMORY;
+            return NULL;
+        }
+        *plResult =
+            RegQueryValueExW(hKey, pszName, NULL, pdwType, reinterpret_cast<BYTE*>(psz), &cbData);
+        if (*plResult == ERROR_SUCCESS && (*pdwType == REG_SZ || *pdwType == REG_EXPAND_SZ))
+            return psz;
+        free(psz);
+        if (*plResult == ERROR_SUCCESS)
+            *plResult = TAVRIX_ERROR_BAD_SETTING;
+        if (*plResult != ERROR_MORE_DATA)
+            return NULL;
+    }
+    return NULL;
+}
+
+// The text with its environment variables expanded, sized until the result
+// fits; NULL with the reason in the last-error code.
+WCHAR* Expanded(LPCWSTR pszText) {
+    DWORD cch = ExpandEnvironmentStringsW(pszText, NULL, 0);
+    while (cch > 0) {
+        WCHAR* psz = static_cast<WCHAR*>(malloc(cch * sizeof(WCHAR)));
+        if (psz == NULL) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return NULL;
+        }
+        DWORD cchNeeded = ExpandEnvironmentStringsW(pszText, psz, cch);
+        if (cchNeeded > 0 && cchNeeded <= cch)
+            return psz;
+        free(psz);
+        cch = cchNeeded;
+    }
+    return NULL;
 }
 
 DWORD QueryString(HKEY hKey, LPCSTR pszName, CString* pstrValue) {
-    DWORD dwType = 0;
-    DWORD cbData = 0;
-    if (RegQueryValueExA(hKey, pszName, NULL, &dwType, NULL, &cbData) != ERROR_SUCCESS)
+    WCHAR szName[64];
+    if (MultiByteToWideChar(CP_ACP, 0, pszName, -1, szName, 64) == 0)
+        return GetLastError();
+    DWORD dwType = REG_NONE;
+    LONG lResult = ERROR_SUCCESS;
+    WCHAR* pszText = QueryText(hKey, szName, &dwType, &lResult);
+    if (pszText == NULL)
+        return lResult;
+    DWORD dwResult = ERROR_SUCCESS;
+    if (dwType == REG_EXPAND_SZ) {
+        WCHAR* pszExpanded = Expanded(pszText);
+        if (pszExpanded == NULL)
+            dwResult = GetLastError();
+        free(pszText);
+        pszText = pszExpanded;
+    }
+    if (pszText != NULL && !AfxAnsiFromWide(pszText, lstrlenW(pszText), *pstrValue))
+        dwResult = GetLastError();
+    free(pszText);
+    if (dwResult == ERROR_SUCCESS && pstrValue->IsEmpty())
         return ERROR_FILE_NOT_FOUND;
-    if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
-        return TAVRIX_ERROR_BAD_SETTING;
-    // The stored text need not end in a zero: one more byte makes sure.
-    char* psz = static_cast<char*>(calloc(cbData + 1, 1));
-    if (psz != NULL && RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(psz),
-                                        &cbData) == ERROR_SUCCESS)
-        *pstrValue = dwType == REG_EXPAND_SZ ? Expanded(psz) : CString(psz);
-    free(psz);
-    return pstrValue->IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+    return dwResult;
 }
 
 } // namespace
@@ -38,8 +92,9 @@ DWORD ReadStringValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
                       CString* pstrValue) {
     *pstrValue = CString();
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, &hKey) != ERROR_SUCCESS)
-        return ERROR_FILE_NOT_FOUND;
+    LONG lResult = RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, &hKey);
+    if (lResult != ERROR_SUCCESS)
+        return lResult == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : lResult;
     DWORD dwResult = QueryString(hKey, pszName, pstrValue);
     RegCloseKey(hKey);
     return dwResult;

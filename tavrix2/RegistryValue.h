@@ -4,8 +4,11 @@
 
 // Reads a string value of a registry key in the given view (0, or one of
 // KEY_WOW64_32KEY and KEY_WOW64_64KEY): REG_SZ as it stands, REG_EXPAND_SZ
-// with its environment variables expanded. Returns ERROR_SUCCESS with the
-// text, ERROR_FILE_NOT_FOUND when the key or value is missing, unreadable or
-// empty, and TAVRIX_ERROR_BAD_SETTING for a value of any other type.
+// with its environment variables expanded, in the ANSI code page's exact
+// form. Returns ERROR_SUCCESS with the text, ERROR_FILE_NOT_FOUND when the
+// key or value is missing or the value is empty, TAVRIX_ERROR_BAD_SETTING
+// for a value of any other type, and for a value that is there but cannot
+// be used the system's reason: the key may not be read, the value cannot be
+// expanded, or its text has characters the code page lacks.
 DWORD ReadStringValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
                       CString* pstrValue);

@@ -160,6 +160,10 @@ TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
     for (char ch : std::string(PRINTER).substr(0, strlen(PRINTER) - 1))
         notInCodePage += std::string(1, ch) + '\0';
     notInCodePage += std::string("\x42\x01", 2);
+    const std::string utf8NotInCodePage =
+        "\xEF\xBB\xBF" + std::string(PRINTER).substr(0, strlen(PRINTER) - 1) + "\xC5\x82";
+    SetEnvironmentVariableW(L"KESTRIN_NOT_IN_CODE_PAGE", L"\x4E2D");
+    PortSetting unexpandable("LPT3", "C:\\%KESTRIN_NOT_IN_CODE_PAGE%.prn", REG_EXPAND_SZ);
     const struct {
         const char* pszPort;
         std::string handoff;
@@ -167,6 +171,7 @@ TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
     } cases[] = {
         {"FILES:", "", NO_PRINTER},
         {"FILES:", notInCodePage, NO_PRINTER},
+        {"FILES:", utf8NotInCodePage, NO_PRINTER},
         {"FILES:", "Kestrin Nobody",
          "Windows has no printer named \"Kestrin Nobody\": check the name that the starting "
          "program writes against the printers in Devices and Printers."},
@@ -181,6 +186,9 @@ TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
          "The setting of the port LPT1: is not text: make the value LPT1 under "
          "Software\\Kestrin\\Tavrix\\Ports a string value (REG_SZ or REG_EXPAND_SZ)."},
         {"COM5:", PRINTER, "The port COM5: cannot be opened: " + SystemText(ERROR_FILE_NOT_FOUND)},
+        {"LPT3:", PRINTER,
+         "The setting of the port LPT3 cannot be read: " +
+             SystemText(ERROR_NO_UNICODE_TRANSLATION)},
     };
     std::string files = NewTestFolder("Failures") + "\\device.out";
     PortSetting filesSetting("FILES", files);
@@ -198,6 +206,23 @@ TEST_F(Send, FailuresSayWhatToCheckAndLeaveTheDialogOpen) {
     }
     EXPECT_EQ(ReadFileBytes(files), "");
     EXPECT_EQ(ReadFileBytes(parallel), "");
+}
+
+// Windows puts the hand-off of a legacy host without administrator rights
+// in the user's VirtualStore; PowerShell writes it as UTF-8 with a mark.
+TEST_F(Send, HandoffInTheVirtualStoreAsUtf8WithAMarkReachesThePrinter) {
+    std::string device = NewTestFolder("VirtualStore") + "\\device.out";
+    PortSetting files("FILES", device);
+    m_printer.reset(new TestPrinter(PRINTER, "FILES:"));
+    DeleteFileA(HANDOFF_PATH);
+    const std::string copy = VirtualStoreCopy(HANDOFF_PATH);
+    WriteFileBytes(copy, "\xEF\xBB\xBF" + std::string(PRINTER) + "\r\n");
+    Restart("");
+    EXPECT_FALSE(FileExists(copy));
+    Type("1", "2");
+    Kestrin().PostClick(IDC_SEND);
+    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_SENT);
+    EXPECT_EQ(ReadFileBytes(device), Command("40", "80"));
 }
 
 TEST_F(Send, DevicesThatTakeNothingFailWithinFiveSecondsAndTheDialogStaysUsable) {

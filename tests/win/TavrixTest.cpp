@@ -9,13 +9,17 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "support/TestFiles.h"
 
 namespace {
 
 const std::string COMMAND = "\x1B.D1;40;80:";
+const char* const POLICY_KEY = "Software\\Policies\\Kestrin\\Tavrix\\Ports";
+const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
 
 // One link cycle on the port: open, write the command, close. The reason
 // for a failure is left in the last-error code.
@@ -86,7 +90,7 @@ TEST(Tavrix, FileTargetsOfAnyPortAreMadeIfNeededAndAppendedTo) {
     }
 }
 
-TEST(Tavrix, ExpandableSettingsAreExpandedAndSettingsOfOtherTypesRefused) {
+TEST(Tavrix, ExpandableSettingsAreExpanded) {
     std::string folder = NewTestFolder("TavrixExpand");
     SetEnvironmentVariableA("KESTRIN_TEST_FOLDER", folder.c_str());
     {
@@ -94,13 +98,92 @@ TEST(Tavrix, ExpandableSettingsAreExpandedAndSettingsOfOtherTypesRefused) {
         EXPECT_TRUE(SendCommand(10)) << "error " << GetLastError();
     }
     EXPECT_EQ(ReadFileBytes(folder + "\\expanded.prn"), COMMAND);
+}
 
-    // Never the port's own device in its place.
+// The first place that has the port's value decides: Group Policy's for the
+// machine, then for the user, then the user's own setting, then the
+// machine's.
+TEST(Tavrix, PolicyComesFirstThenTheUsersSettingThenTheMachines) {
+    const struct {
+        HKEY hRoot;
+        const char* pszKey;
+    } places[] = {
+        {HKEY_LOCAL_MACHINE, POLICY_KEY},
+        {HKEY_CURRENT_USER, POLICY_KEY},
+        {HKEY_CURRENT_USER, PORTS_KEY},
+        {HKEY_LOCAL_MACHINE, PORTS_KEY},
+    };
+    const std::string folder = NewTestFolder("TavrixPlaces");
+    std::vector<std::unique_ptr<RegistrySetting>> settings;
+    for (size_t i = 0; i < 4; ++i)
+        settings.emplace_back(new RegistrySetting(places[i].hRoot, places[i].pszKey, "LPT2",
+                                                  folder + "\\" + std::to_string(i) + ".prn"));
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(SendCommand(9)) << "error " << GetLastError();
+        EXPECT_EQ(ReadFileBytes(folder + "\\" + std::to_string(i) + ".prn"), COMMAND) << i;
+        settings[i].reset();
+    }
+}
+
+// A key whose access list is emptied for one test, so that no one may read
+// it; its owner still may put the list back.
+class UnreadableKey {
+public:
+    UnreadableKey(HKEY hRoot, const char* pszKey) : m_hKey(NULL) {
+        DWORD cbSecurity = 0;
+        EXPECT_EQ(RegOpenKeyExA(hRoot, pszKey, 0, READ_CONTROL | WRITE_DAC, &m_hKey), 0);
+        RegGetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, NULL, &cbSecurity);
+        m_earlier.resize(cbSecurity);
+        RegGetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_earlier.data(), &cbSecurity);
+        SECURITY_DESCRIPTOR sd;
+        InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+        InitializeAcl(&m_empty, sizeof m_empty, ACL_REVISION);
+        SetSecurityDescriptorDacl(&sd, TRUE, &m_empty, FALSE);
+        EXPECT_EQ(RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, &sd), 0);
+    }
+    ~UnreadableKey() {
+        RegSetKeySecurity(m_hKey, DACL_SECURITY_INFORMATION, m_earlier.data());
+        RegCloseKey(m_hKey);
+    }
+
+private:
+    HKEY m_hKey;
+    ACL m_empty;
+    std::vector<BYTE> m_earlier;
+};
+
+// A setting that is there but cannot be used decides as one that can: the
+// bytes go neither to a later place's target nor to the port's own device.
+TEST(Tavrix, UnusableSettingsFailWithTheirReasonAndSendNothingAnywhere) {
     WriteFileBytes(ParallelPortFile(), "");
-    PortSetting number("LPT1", std::string("\x01\0\0\0", 4), REG_DWORD);
-    EXPECT_FALSE(SendCommand(8));
-    EXPECT_EQ(GetLastError(), TAVRIX_ERROR_BAD_SETTING);
+    const std::string later = NewTestFolder("TavrixUnusable") + "\\later.prn";
+    RegistrySetting laterPlace(HKEY_LOCAL_MACHINE, PORTS_KEY, "LPT1", later);
+    SetEnvironmentVariableW(L"KESTRIN_NOT_IN_CODE_PAGE", L"\x4E2D");
+    const struct {
+        HKEY hRoot;
+        const char* pszKey;
+        std::string value;
+        DWORD dwType;
+        DWORD dwError;
+    } cases[] = {
+        {HKEY_CURRENT_USER, PORTS_KEY, std::string("\x01\0\0\0", 4), REG_DWORD,
+         TAVRIX_ERROR_BAD_SETTING},
+        {HKEY_LOCAL_MACHINE, POLICY_KEY, "C:\\%KESTRIN_NOT_IN_CODE_PAGE%.prn", REG_EXPAND_SZ,
+         TavrixUnreadableSetting(ERROR_NO_UNICODE_TRANSLATION)},
+    };
+    for (const auto& c : cases) {
+        RegistrySetting setting(c.hRoot, c.pszKey, "LPT1", c.value, c.dwType);
+        EXPECT_FALSE(SendCommand(8));
+        EXPECT_EQ(GetLastError(), c.dwError);
+    }
+    {
+        RegistrySetting setting(HKEY_CURRENT_USER, POLICY_KEY, "LPT1", later);
+        UnreadableKey unreadable(HKEY_CURRENT_USER, POLICY_KEY);
+        EXPECT_FALSE(SendCommand(8));
+        EXPECT_EQ(GetLastError(), TavrixUnreadableSetting(ERROR_ACCESS_DENIED));
+    }
     EXPECT_EQ(ReadFileBytes(ParallelPortFile()), "");
+    EXPECT_FALSE(FileExists(later));
 }
 
 // Kestrin.exe and Tavrix2.dll each have their own copy of CString: a string
