@@ -48,6 +48,9 @@ endfunction()
 file(REMOVE_RECURSE ${STAGE})
 file(COPY ${BIN_DIR}/Kestrin.exe ${BIN_DIR}/Tavrix2.dll ${BIN_DIR}/README.txt DESTINATION ${CONTENT}
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# Group Policy's administrative template, for PolicyDefinitions.
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/policy DESTINATION ${CONTENT}
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 sign(${CONTENT}/Kestrin.exe)
 sign(${CONTENT}/Tavrix2.dll)
 
@@ -58,7 +61,8 @@ if(NOT ZIP)
     message(FATAL_ERROR "the ZIP needs Info-ZIP's zip (apt-get install zip)")
 endif()
 set(zip ${OUTPUT_DIR}/${NAME}-win32.zip)
-set(entries ${NAME}-win32/Kestrin.exe ${NAME}-win32/Tavrix2.dll ${NAME}-win32/README.txt)
+set(entries ${NAME}-win32/Kestrin.exe ${NAME}-win32/Tavrix2.dll ${NAME}-win32/README.txt
+    ${NAME}-win32/policy/Kestrin.admx ${NAME}-win32/policy/en-US/Kestrin.adml)
 file(REMOVE ${zip})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} touch -d ${RELEASE_TIME} ${entries})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -X -D -q ${zip}

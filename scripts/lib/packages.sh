@@ -24,6 +24,6 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix
-    binutils-mingw-w64-i686 git zip wixl msitools osslsigncode openssl)
+    binutils-mingw-w64-i686 git zip wixl msitools osslsigncode openssl libxml2-utils)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb socat xdotool)
