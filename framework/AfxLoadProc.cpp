@@ -11,9 +11,29 @@ FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc) {
         }
         szPath[cch] = '\\';
         lstrcpyA(szPath + cch + 1, pszDll);
-        hModule = LoadLibraryA(szPath);
+        // The DLLs it needs in turn come from its folder, the system's, and
+        // never from the program's or the current one.
+        hModule = LoadLibraryExA(szPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
         if (hModule == NULL)
             return NULL;
     }
     return GetProcAddress(hModule, pszProc);
+}
+
+void AfxRestrictDllSearch() {
+    // Both are bound here: Windows XP SP3 has the first only, and Windows 7
+    // the second only with its update KB2533623.
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    typedef BOOL(WINAPI * PFN_SET_DLL_DIRECTORY)(LPCSTR);
+    typedef BOOL(WINAPI * PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
+    const DWORD SEARCH_SYSTEM32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    PFN_SET_DLL_DIRECTORY pfnSetDllDirectory = reinterpret_cast<PFN_SET_DLL_DIRECTORY>(
+        reinterpret_cast<void (*)()>(GetProcAddress(hKernel, "SetDllDirectoryA")));
+    PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSetDefaultDllDirectories =
+        reinterpret_cast<PFN_SET_DEFAULT_DLL_DIRECTORIES>(
+            reinterpret_cast<void (*)()>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    if (pfnSetDllDirectory != NULL)
+        pfnSetDllDirectory("");
+    if (pfnSetDefaultDllDirectories != NULL)
+        pfnSetDefaultDllDirectories(SEARCH_SYSTEM32);
 }

@@ -9,6 +9,12 @@
 // cannot be had.
 FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc);
 
+// Takes the current folder off the DLL search path and, where Windows can,
+// limits the DLLs loaded by name to the system folder, so that a DLL dropped
+// beside the program or in the folder it was started in is never loaded in
+// the place of a system one. The program's own imports are loaded by then.
+void AfxRestrictDllSearch();
+
 // The same into a pointer of the function's own type, such as
 // decltype(&ShellExecuteA); FALSE when the function cannot be had.
 template <class PFN> BOOL AfxBindSystemProc(PFN* ppfn, LPCSTR pszDll, LPCSTR pszProc) {

@@ -24,7 +24,9 @@ void CDataExchange::Fail() {
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    if (!pDX->m_bFailed && rControl.m_hWnd == NULL)
+    // A control object outlives the dialog's window: a later modal run of
+    // the same dialog attaches it to that run's control.
+    if (!pDX->m_bFailed)
         rControl.m_hWnd = pDX->PrepareCtrl(nIDC);
 }
 

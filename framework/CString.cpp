@@ -43,18 +43,20 @@ void CString::Format(LPCSTR pszFormat, ...) {
     va_start(args, pszFormat);
     int nLength = _vscprintf(pszFormat, args);
     va_end(args);
+    // The old text is released only after formatting: an argument may be
+    // this string itself.
+    char* pszData = nLength > 0 ? static_cast<char*>(malloc(nLength + 1)) : NULL;
+    if (pszData != NULL) {
+        va_start(args, pszFormat);
+        _vsnprintf(pszData, nLength + 1, pszFormat, args);
+        va_end(args);
+        pszData[nLength] = '\0';
+    }
     Release();
-    if (nLength <= 0)
-        return;
-    char* pszData = static_cast<char*>(malloc(nLength + 1));
-    if (pszData == NULL)
-        return;
-    va_start(args, pszFormat);
-    _vsnprintf(pszData, nLength + 1, pszFormat, args);
-    va_end(args);
-    pszData[nLength] = '\0';
-    m_pszData = pszData;
-    m_nLength = nLength;
+    if (pszData != NULL) {
+        m_pszData = pszData;
+        m_nLength = nLength;
+    }
 }
 
 BOOL CString::LoadString(UINT nID) {

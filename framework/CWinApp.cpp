@@ -88,6 +88,7 @@ HINSTANCE AfxGetResourceHandle() {
 }
 
 int AfxWinMain(HINSTANCE hInstance, LPSTR, int) {
+    AfxRestrictDllSearch();
     // Multibyte string functions follow the system's ANSI code page, which
     // is the code page of every narrow string this program handles.
     _setmbcp(_MB_CP_ANSI);
