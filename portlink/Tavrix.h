@@ -19,10 +19,13 @@
 #define TAVRIX_INLINE_API __declspec(dllexport)
 #endif
 
-// FILES or TCPIP has no target set.
+// FILES or TCPIP has no target set, or TCPIP's names no host.
 const DWORD TAVRIX_ERROR_NO_SETTING = 0x20000001;
 // The port's setting is no string value (REG_SZ or REG_EXPAND_SZ).
 const DWORD TAVRIX_ERROR_BAD_SETTING = 0x20000002;
+// The TCP peer took the bytes but did not close the connection within 5
+// seconds, which is how a printer says the job is done.
+const DWORD TAVRIX_ERROR_NOT_CONFIRMED = 0x20000003;
 // The port's setting is there but cannot be read, expanded or held in the
 // ANSI code page: the system's reason is in the low 16 bits, as
 // HRESULT_FROM_WIN32 keeps one.
@@ -46,7 +49,9 @@ public:
     // any other value opens nothing. Nonzero when the port is open.
     TAVRIX_API virtual int OpenComm(int mode);
     // Writes all length bytes: length on success, 0 when not all of them
-    // were taken within 5 seconds.
+    // were taken within 5 seconds. Over TCP a write is the whole job: it
+    // succeeds once the printer has closed the connection after the bytes,
+    // and the link takes no more.
     TAVRIX_API unsigned long Write(const char* data, unsigned long length);
     TAVRIX_API virtual void CloseComm();
 

@@ -4,6 +4,9 @@
 
 namespace {
 
+// A named pipe's server learns who we are, but may not act as us.
+const DWORD NO_IMPERSONATION = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
 // Where Windows keeps each serial port's line settings, as Device Manager's
 // Port Settings write them: the value "COM1:" holds "9600,n,8,1".
 const char* const WINDOWS_PORTS_KEY = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
@@ -12,10 +15,10 @@ HANDLE OpenExisting(LPCSTR pszPath) {
     // Serial ports refuse GetCommState and the like on a write-only handle;
     // a device that cannot be read at all is still written.
     HANDLE hFile = CreateFileA(pszPath, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                               FILE_FLAG_OVERLAPPED, NULL);
+                               FILE_FLAG_OVERLAPPED | NO_IMPERSONATION, NULL);
     if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-        hFile =
-            CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
+        hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED | NO_IMPERSONATION, NULL);
     return hFile;
 }
 
@@ -45,7 +48,7 @@ CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
     HANDLE hFile = OpenExisting(pszPath);
     if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
         hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, NULL);
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED | NO_IMPERSONATION, NULL);
     if (hFile == INVALID_HANDLE_VALUE)
         return NULL;
     if (*pszComPort != '\0')
@@ -96,7 +99,10 @@ BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs
     overlapped.Offset = 0xFFFFFFFF;
     overlapped.OffsetHigh = 0xFFFFFFFF;
     overlapped.hEvent = m_hWritten;
-    if (!WriteFile(m_hFile, pData, cbData, NULL, &overlapped) && GetLastError() != ERROR_IO_PENDING)
+    // Older Windows wants a count even where the OVERLAPPED gets the result.
+    DWORD cbWrittenNow = 0;
+    if (!WriteFile(m_hFile, pData, cbData, &cbWrittenNow, &overlapped) &&
+        GetLastError() != ERROR_IO_PENDING)
         return FALSE;
     if (WaitForSingleObject(m_hWritten, dwTimeoutMs) == WAIT_OBJECT_0)
         return GetOverlappedResult(m_hFile, &overlapped, pcbWritten, FALSE);

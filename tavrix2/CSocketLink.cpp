@@ -1,6 +1,7 @@
 #include "CSocketLink.h"
 
 #include "framework/CString.h"
+#include "portlink/Tavrix.h"
 #include "tavrix2/Winsock.h"
 
 namespace {
@@ -100,20 +101,21 @@ bool IsInSet(SOCKET s, const fd_set& set) {
     return false;
 }
 
-// Waits until the socket can be written, or a connect on it has finished:
-// 1 then, 0 when time ran out, SOCKET_ERROR on failure.
-int WaitWritable(SOCKET s, fd_set* pFailed, DWORD dwTimeoutMs) {
+// Waits until the socket can be read, or written (which includes a connect
+// on it having finished): 1 then, 0 when time ran out, SOCKET_ERROR on
+// failure.
+int WaitReady(SOCKET s, bool bRead, fd_set* pFailed, DWORD dwTimeoutMs) {
     const WINSOCK_API& ws = Winsock();
-    fd_set writable;
-    FD_ZERO(&writable);
-    FD_SET(s, &writable);
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(s, &ready);
     if (pFailed != NULL) {
         FD_ZERO(pFailed);
         FD_SET(s, pFailed);
     }
     timeval timeout = {static_cast<long>(dwTimeoutMs / 1000),
                        static_cast<long>(dwTimeoutMs % 1000 * 1000)};
-    int nReady = ws.select(0, NULL, &writable, pFailed, &timeout);
+    int nReady = ws.select(0, bRead ? &ready : NULL, bRead ? NULL : &ready, pFailed, &timeout);
     return nReady == SOCKET_ERROR ? SOCKET_ERROR : nReady > 0;
 }
 
@@ -128,7 +130,7 @@ DWORD ConnectWithin(SOCKET s, const addrinfo* pAddress, DWORD dwTimeoutMs) {
     if (ws.WSAGetLastError() != WSAEWOULDBLOCK)
         return ws.WSAGetLastError();
     fd_set failed;
-    int nReady = WaitWritable(s, &failed, dwTimeoutMs);
+    int nReady = WaitReady(s, false, &failed, dwTimeoutMs);
     if (nReady == 0)
         return ERROR_TIMEOUT;
     if (nReady == SOCKET_ERROR)
@@ -188,7 +190,7 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
         return NULL;
     }
     SOCKET s = INVALID_SOCKET;
-    if (LOOKUP* pLookup = LookUp(pszHost, pszService, LINK_TIMEOUT_MS)) {
+    if (LOOKUP* pLookup = LookUp(pszHost, pszService, TimeLeftMs(dwStart))) {
         s = ConnectAny(pLookup->pAddresses, dwStart);
         DWORD dwError = GetLastError();
         ReleaseLookup(pLookup);
@@ -206,11 +208,15 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
 }
 
 BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
-    const WINSOCK_API& ws = Winsock();
     DWORD dwStart = GetTickCount();
+    return SendAll(pData, cbData, dwStart) && ConfirmTaken(dwStart);
+}
+
+BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart) {
+    const WINSOCK_API& ws = Winsock();
     while (cbData > 0) {
         DWORD dwLeftMs = TimeLeftMs(dwStart);
-        int nReady = dwLeftMs > 0 ? WaitWritable(m_socket, NULL, dwLeftMs) : 0;
+        int nReady = dwLeftMs > 0 ? WaitReady(m_socket, false, NULL, dwLeftMs) : 0;
         if (nReady != 1) {
             SetLastError(nReady == 0 ? ERROR_TIMEOUT : ws.WSAGetLastError());
             return FALSE;
@@ -224,4 +230,27 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
         }
     }
     return TRUE;
+}
+
+BOOL CSocketLink::ConfirmTaken(DWORD dwStart) {
+    const WINSOCK_API& ws = Winsock();
+    // A reset that came first makes this fail too; the read below says why.
+    ws.shutdown(m_socket, SD_SEND);
+    for (;;) {
+        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        int nReady = dwLeftMs > 0 ? WaitReady(m_socket, true, NULL, dwLeftMs) : 0;
+        if (nReady != 1) {
+            SetLastError(nReady == 0 ? TAVRIX_ERROR_NOT_CONFIRMED : ws.WSAGetLastError());
+            return FALSE;
+        }
+        // What the printer says back is not asked for; its close is.
+        char buffer[256];
+        int cbReceived = ws.recv(m_socket, buffer, sizeof buffer, 0);
+        if (cbReceived == 0)
+            return TRUE;
+        if (cbReceived == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK) {
+            SetLastError(ws.WSAGetLastError());
+            return FALSE;
+        }
+    }
 }

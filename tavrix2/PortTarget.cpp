@@ -46,6 +46,8 @@ PORT_TARGET PathTarget(const CString& strPath) {
     return target;
 }
 
+// A setting without a host (":9100", "[]") would reach this computer's own
+// port: it reaches nothing.
 PORT_TARGET TcpTarget(const CString& strSetting) {
     LPCSTR pszHost = strSetting;
     LPCSTR pszHostEnd = pszHost + strSetting.GetLength();
@@ -62,6 +64,8 @@ PORT_TARGET TcpTarget(const CString& strSetting) {
             pszService = pszColon + 1;
         }
     }
+    if (pszHostEnd == pszHost)
+        return NoTarget(TAVRIX_ERROR_NO_SETTING);
     PORT_TARGET target = Target(TARGET_TCP);
     target.strPath = CString(pszHost, static_cast<int>(pszHostEnd - pszHost));
     target.strService =

@@ -2,6 +2,7 @@
 
 #include <setupapi.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "framework/AfxLoadProc.h"
 
@@ -46,22 +47,43 @@ CString InterfacePath(const SETUPAPI& api, HDEVINFO hDevices,
     return strPath;
 }
 
+// Keeps rgstrFirst, of cFirst paths in order, the cFirst first in order of
+// those it has held and strPath.
+void KeepIfAmongFirst(CString* rgstrFirst, int cFirst, int* pcHeld, const CString& strPath) {
+    int iPlace = *pcHeld < cFirst ? (*pcHeld)++ : cFirst;
+    // The device paths hold vendor, product and serial, in either case.
+    while (iPlace > 0 && _stricmp(strPath, rgstrFirst[iPlace - 1]) < 0) {
+        if (iPlace < cFirst)
+            rgstrFirst[iPlace] = rgstrFirst[iPlace - 1];
+        --iPlace;
+    }
+    if (iPlace < cFirst)
+        rgstrFirst[iPlace] = strPath;
+}
+
 } // namespace
 
 CString FindUsbPrinterPath(int nIndex) {
     SETUPAPI api;
-    if (!LoadSetupApi(&api))
+    if (nIndex < 0 || nIndex >= MAX_USB_PRINTER_PORTS || !LoadSetupApi(&api))
         return CString();
     HDEVINFO hDevices = api.SetupDiGetClassDevsA(&USBPRINT_INTERFACE, NULL, NULL,
                                                  DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (hDevices == INVALID_HANDLE_VALUE)
         return CString();
-    CString strPath;
+    // SetupAPI lists the devices in an order of its own, which may change as
+    // they are plugged in again; the paths' order stays.
+    CString rgstrFirst[MAX_USB_PRINTER_PORTS];
+    int cHeld = 0;
     SP_DEVICE_INTERFACE_DATA interfaceData = {};
     interfaceData.cbSize = sizeof interfaceData;
-    if (api.SetupDiEnumDeviceInterfaces(hDevices, NULL, &USBPRINT_INTERFACE, nIndex,
-                                        &interfaceData))
-        strPath = InterfacePath(api, hDevices, &interfaceData);
+    for (DWORD i = 0;
+         api.SetupDiEnumDeviceInterfaces(hDevices, NULL, &USBPRINT_INTERFACE, i, &interfaceData);
+         ++i) {
+        CString strPath = InterfacePath(api, hDevices, &interfaceData);
+        if (!strPath.IsEmpty())
+            KeepIfAmongFirst(rgstrFirst, nIndex + 1, &cHeld, strPath);
+    }
     api.SetupDiDestroyDeviceInfoList(hDevices);
-    return strPath;
+    return nIndex < cHeld ? rgstrFirst[nIndex] : CString();
 }

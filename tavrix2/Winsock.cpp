@@ -22,7 +22,8 @@ BOOL LoadWinsock() {
                     Bind(ws.socket, "socket") && Bind(ws.ioctlsocket, "ioctlsocket") &&
                     Bind(ws.connect, "connect") && Bind(ws.select, "select") &&
                     Bind(ws.getsockopt, "getsockopt") && Bind(ws.send, "send") &&
-                    Bind(ws.shutdown, "shutdown") && Bind(ws.closesocket, "closesocket");
+                    Bind(ws.recv, "recv") && Bind(ws.shutdown, "shutdown") &&
+                    Bind(ws.closesocket, "closesocket");
     return s_bLoaded;
 }
 

@@ -17,6 +17,7 @@ struct WINSOCK_API {
     decltype(&::select) select;
     decltype(&::getsockopt) getsockopt;
     decltype(&::send) send;
+    decltype(&::recv) recv;
     decltype(&::shutdown) shutdown;
     decltype(&::closesocket) closesocket;
 };

@@ -129,6 +129,10 @@ HCURSOR CImageSizeDlg::OnQueryDragIcon() {
 }
 
 void CImageSizeDlg::OnSend() {
+    // A field that holds no sendable number is reported before the port is
+    // opened, so that no port is held while the message waits for the user.
+    if (!UpdateData(TRUE))
+        return;
     // The port is looked up afresh at every press: the printer may have moved.
     CString strPortName;
     BOOL bPrinterKnown = GetPrinterPortName(m_strPrinterName, &strPortName);
@@ -141,8 +145,7 @@ void CImageSizeDlg::OnSend() {
         ReportSendFailed(OpenFailureReason(bPrinterKnown, strPortName, nPort, dwError));
         return;
     }
-    // A field that holds no sendable number has been reported by the
-    // exchange; nothing goes to the device.
+    // The values sent are those in the fields now that the port is open.
     if (!UpdateData(TRUE)) {
         link.CloseComm();
         return;
@@ -188,6 +191,8 @@ CString CImageSizeDlg::WriteFailureReason(const CString& strPortName, DWORD dwEr
     CString strReason;
     if (dwError == ERROR_TIMEOUT)
         AfxFormatString1(strReason, IDS_WRITE_TIMEOUT, strPortName);
+    else if (dwError == TAVRIX_ERROR_NOT_CONFIRMED)
+        AfxFormatString1(strReason, IDS_NOT_CONFIRMED, strPortName);
     else
         AfxFormatString2(strReason, IDS_WRITE_FAILED, strPortName, SystemMessage(dwError));
     return strReason;
