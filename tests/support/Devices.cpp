@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctype.h>
 #include <stdlib.h>
 
 #include "TestFiles.h"
@@ -42,11 +43,33 @@ PortSetting::PortSetting(const char* pszPort, const std::string& value, DWORD dw
     : RegistrySetting(HKEY_CURRENT_USER, "Software\\Kestrin\\Tavrix\\Ports", pszPort, value,
                       dwType) {}
 
-std::string ParallelPortFile() {
+namespace {
+
+std::string StateFile(const std::string& name) {
     const char* pszState = getenv("WINE_STATE");
     EXPECT_TRUE(pszState != NULL) << "WINE_STATE names the test prefix's state folder";
-    return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/parallel.out");
+    return WindowsPath(std::string(pszState != NULL ? pszState : ".") + "/" + name);
 }
+
+std::string UsbPrinterControlKey(char chSerial) {
+    const std::string guid = "{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
+    return "System\\CurrentControlSet\\Control\\DeviceClasses\\" + guid +
+           "\\##?#USB#VID_04F9&PID_2042#" + chSerial + "#" + guid + "\\#\\Control";
+}
+
+} // namespace
+
+std::string ParallelPortFile() {
+    return StateFile("parallel.out");
+}
+
+std::string UsbPrinterFile(char chSerial) {
+    return StateFile(std::string("usb-") + static_cast<char>(tolower(chSerial)) + ".out");
+}
+
+UsbPrinterPresence::UsbPrinterPresence(char chSerial, bool bPresent)
+    : RegistrySetting(HKEY_LOCAL_MACHINE, UsbPrinterControlKey(chSerial).c_str(), "Linked",
+                      std::string(bPresent ? "\x01\0\0\0" : "\0\0\0\0", 4), REG_DWORD) {}
 
 SerialPeer::SerialPeer() {
     m_hPort = CreateFileA("\\\\.\\COM9", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
@@ -146,7 +169,8 @@ SOCKET TcpPeer::Accept(DWORD dwTimeoutMs) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_listener, &readable);
-    timeval timeout = {static_cast<long>(dwTimeoutMs / 1000), 0};
+    timeval timeout = {static_cast<long>(dwTimeoutMs / 1000),
+                       static_cast<long>(dwTimeoutMs % 1000 * 1000)};
     if (select(0, &readable, NULL, NULL, &timeout) != 1)
         return INVALID_SOCKET;
     return accept(m_listener, NULL, NULL);

@@ -31,6 +31,17 @@ public:
 // The file the test prefix's LPT1 writes to.
 std::string ParallelPortFile();
 
+// The file that the test prefix's stand-in USB printer 'A', 'B' or 'C'
+// writes to. QORUSB1 .. QORUSB3 reach them in that order; 'D', a FIFO that
+// nobody reads, is present only while a test plugs it in.
+std::string UsbPrinterFile(char chSerial);
+
+// A stand-in USB printer plugged in or out for one test.
+class UsbPrinterPresence : public RegistrySetting {
+public:
+    UsbPrinterPresence(char chSerial, bool bPresent);
+};
+
 // The far end of the test prefix's COM1: what COM1 is sent arrives on COM9.
 class SerialPeer {
 public:

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/TestFiles.h"
@@ -231,12 +232,44 @@ TEST(Tavrix, TcpipReachesAnIpv6HostInBrackets) {
     if (!peer.Listening())
         GTEST_SKIP() << "no IPv6 loopback here";
     PortSetting tcpip("TCPIP", peer.Address());
+    // The write waits for the printer to close the connection.
+    std::string received;
+    std::thread printer([&] { received = peer.AcceptAndRead(); });
     EXPECT_TRUE(SendCommand(PORT_TCPIP)) << "error " << GetLastError();
-    EXPECT_EQ(peer.AcceptAndRead(), COMMAND);
+    printer.join();
+    EXPECT_EQ(received, COMMAND);
+}
+
+// The stand-in USB printers of the test prefix, with no setting for the
+// ports: in the order of their paths, whichever are plugged in.
+TEST(Tavrix, UsbPortsReachThePrintersInPathOrderAndFailWhenOneIsMissingOrStalls) {
+    for (char chSerial : {'A', 'B', 'C'})
+        WriteFileBytes(UsbPrinterFile(chSerial), "");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(SendCommand(PORT_FIRST_USB + i)) << i << ": error " << GetLastError();
+    for (char chSerial : {'A', 'B', 'C'})
+        EXPECT_EQ(ReadFileBytes(UsbPrinterFile(chSerial)), COMMAND) << chSerial;
+
+    UsbPrinterPresence unplugged('B', false);
+    EXPECT_TRUE(SendCommand(PORT_FIRST_USB + 1)) << "error " << GetLastError();
+    EXPECT_EQ(ReadFileBytes(UsbPrinterFile('C')), COMMAND + COMMAND);
+    EXPECT_FALSE(SendCommand(PORT_FIRST_USB + 2));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_DEVICE_NOT_CONNECTED));
+
+    // A FIFO takes 64 KiB before a write has to wait for a reader.
+    UsbPrinterPresence stalled('D', true);
+    Tavrix link;
+    link.SetCommPort(PORT_FIRST_USB + 2);
+    ASSERT_NE(link.OpenComm(0), 0) << "error " << GetLastError();
+    std::string flood(256 * 1024, 'x');
+    DWORD dwStart = GetTickCount();
+    EXPECT_EQ(link.Write(flood.data(), flood.size()), 0ul);
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    EXPECT_LT(GetTickCount() - dwStart, 8000u);
 }
 
 TEST(Tavrix, NothingOpensWithoutATarget) {
-    for (int nPort : {PORT_NONE, PORT_COUNT, PORT_FILES, PORT_TCPIP, PORT_FIRST_USB}) {
+    for (int nPort : {PORT_NONE, PORT_COUNT, PORT_FILES, PORT_TCPIP}) {
         Tavrix link;
         link.SetCommPort(nPort);
         EXPECT_EQ(link.OpenComm(0), 0) << nPort;
@@ -244,6 +277,15 @@ TEST(Tavrix, NothingOpensWithoutATarget) {
         EXPECT_EQ(link.Write("x", 1), 0ul);
         link.CloseComm();
     }
+    // Without a host it would be this computer's own printer port.
+    TcpPeer local;
+    const std::string service = std::to_string(local.Port());
+    for (const std::string& setting : {":" + service, "[]:" + service, std::string("[]")}) {
+        PortSetting tcpip("TCPIP", setting);
+        EXPECT_FALSE(SendCommand(PORT_TCPIP)) << setting;
+        EXPECT_EQ(GetLastError(), TAVRIX_ERROR_NO_SETTING) << setting;
+    }
+    EXPECT_EQ(local.Accept(500), INVALID_SOCKET);
 }
 
 TEST(Tavrix, OnlyModeZeroOpens) {
