@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
 #include <string>
 #include <vector>
 
@@ -70,42 +72,45 @@ std::string VersionString(const std::vector<char>& info, const char* pszKey) {
     return std::string(pszValue);
 }
 
-TEST(VersionBlock, KestrinExeCarriesItsVersion) {
-    std::string exe = BuildOutputPath("Kestrin.exe");
-    DWORD cbInfo = GetFileVersionInfoSizeA(exe.c_str(), NULL);
-    ASSERT_GT(cbInfo, 0u);
-    std::vector<char> info(cbInfo);
-    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, cbInfo, info.data()));
-
-    VS_FIXEDFILEINFO* pFixed = NULL;
-    UINT cbFixed = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&pFixed), &cbFixed));
-    EXPECT_EQ(pFixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(pFixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(pFixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(pFixed->dwProductVersionLS, 0x00000001u);
-    EXPECT_EQ(pFixed->dwFileFlagsMask, 0x3Fu);
-    EXPECT_EQ(pFixed->dwFileFlags, 0u);
-    EXPECT_EQ(pFixed->dwFileOS, DWORD(VOS__WINDOWS32));
-    EXPECT_EQ(pFixed->dwFileType, DWORD(VFT_APP));
-
-    WORD* pwTranslation = NULL;
-    UINT cbTranslation = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
-                               reinterpret_cast<void**>(&pwTranslation), &cbTranslation));
-    ASSERT_EQ(cbTranslation, 4u);
-    EXPECT_EQ(pwTranslation[0], 0x0409);
-    EXPECT_EQ(pwTranslation[1], 1200);
-
-    EXPECT_EQ(VersionString(info, "FileDescription"), "Kestrin MFC Application");
-    EXPECT_EQ(VersionString(info, "FileVersion"), "1, 0, 0, 1");
-    EXPECT_EQ(VersionString(info, "InternalName"), "Kestrin");
-    EXPECT_EQ(VersionString(info, "OriginalFilename"), "Kestrin.EXE");
-    EXPECT_EQ(VersionString(info, "ProductName"), "Kestrin Application");
-    EXPECT_EQ(VersionString(info, "ProductVersion"), "1, 0, 0, 1");
-    for (const char* pszKey :
-         {"Comments", "CompanyName", "LegalTrademarks", "PrivateBuild", "SpecialBuild"})
-        EXPECT_EQ(VersionString(info, pszKey), "") << pszKey;
+// Both binaries carry the project's one version (KESTRIN_VERSION, from the
+// build), in numbers and as the version block's text.
+TEST(VersionBlock, KestrinExeAndTavrix2DllCarryTheProjectsVersion) {
+    unsigned int rgnVersion[4] = {};
+    ASSERT_EQ(sscanf(KESTRIN_VERSION, "%u.%u.%u.%u", &rgnVersion[0], &rgnVersion[1], &rgnVersion[2],
+                     &rgnVersion[3]),
+              4);
+    const std::string text = std::to_string(rgnVersion[0]) + ", " + std::to_string(rgnVersion[1]) +
+                             ", " + std::to_string(rgnVersion[2]) + ", " +
+                             std::to_string(rgnVersion[3]);
+    const struct {
+        const char* pszFile;
+        DWORD dwFileType;
+        const char* pszDescription;
+        const char* pszOriginalFilename;
+    } binaries[] = {
+        {"Kestrin.exe", VFT_APP, "Kestrin MFC Application", "Kestrin.EXE"},
+        {"Tavrix2.dll", VFT_DLL, "Kestrin's port-link library", "Tavrix2.dll"},
+    };
+    for (const auto& b : binaries) {
+        std::string path = BuildOutputPath(b.pszFile);
+        DWORD cbInfo = GetFileVersionInfoSizeA(path.c_str(), NULL);
+        ASSERT_GT(cbInfo, 0u) << b.pszFile;
+        std::vector<char> info(cbInfo);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, cbInfo, info.data()));
+        VS_FIXEDFILEINFO* pFixed = NULL;
+        UINT cbFixed = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&pFixed), &cbFixed));
+        EXPECT_EQ(pFixed->dwFileVersionMS, rgnVersion[0] << 16 | rgnVersion[1]) << b.pszFile;
+        EXPECT_EQ(pFixed->dwFileVersionLS, rgnVersion[2] << 16 | rgnVersion[3]) << b.pszFile;
+        EXPECT_EQ(pFixed->dwProductVersionMS, pFixed->dwFileVersionMS);
+        EXPECT_EQ(pFixed->dwProductVersionLS, pFixed->dwFileVersionLS);
+        EXPECT_EQ(pFixed->dwFileType, b.dwFileType);
+        EXPECT_EQ(VersionString(info, "FileVersion"), text) << b.pszFile;
+        EXPECT_EQ(VersionString(info, "ProductVersion"), text) << b.pszFile;
+        EXPECT_EQ(VersionString(info, "FileDescription"), b.pszDescription);
+        EXPECT_EQ(VersionString(info, "OriginalFilename"), b.pszOriginalFilename);
+        EXPECT_EQ(VersionString(info, "ProductName"), "Kestrin Application");
+    }
 }
 
 } // namespace

@@ -41,25 +41,51 @@ DWORD Msiexec(const char* pszAction, const std::string& msi, const std::string& 
                     properties);
 }
 
-// The release MSI under Windows Installer, with a later version of it: the
-// port setting given at install reaches the installed program, an upgrade
-// replaces the product and keeps the setting, and uninstalling leaves
-// nothing behind.
-TEST(Installer, InstallsSendsUpgradesAndUninstallsLeavingNothing) {
+const char* const PORTS[] = {"COM1",  "COM2",  "COM3",    "COM4",    "COM5",    "COM6",
+                             "COM7",  "COM8",  "LPT1",    "LPT2",    "LPT3",    "LPT4",
+                             "FILES", "TCPIP", "ZOVAVA0", "QORUSB1", "QORUSB2", "QORUSB3"};
+
+// Every port's property, PORT=<prefix>PORT, and FILES the device file.
+std::string PortProperties(const std::string& prefix, const std::string& device) {
+    std::string properties;
+    for (const char* pszPort : PORTS)
+        properties += std::string(" ") + pszPort + "=\"" +
+                      (std::string(pszPort) == "FILES" ? device : prefix + pszPort) + "\"";
+    return properties;
+}
+
+void ExpectSettings(const std::string& prefix, const std::string& device) {
+    for (const char* pszPort : PORTS)
+        EXPECT_EQ(MachineSetting(pszPort),
+                  std::string(pszPort) == "FILES" ? device : prefix + pszPort);
+}
+
+// The release MSI under Windows Installer with a later release of it: the
+// settings given at install and at the upgrade win over those the machine
+// had, the installed program sends to them, the same release again is
+// reinstalled as that product, an older release does not go over a newer
+// one, and uninstalling leaves nothing behind.
+TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     const char* pszMsi = getenv("KESTRIN_MSI");
     const char* pszLaterMsi = getenv("KESTRIN_LATER_MSI");
-    if (pszMsi == NULL || pszLaterMsi == NULL)
-        GTEST_SKIP() << "the package tests name the MSIs";
+    ASSERT_TRUE(pszMsi != NULL && pszLaterMsi != NULL) << "the package tests name the MSIs";
     char szProgramFiles[MAX_PATH] = "";
     GetEnvironmentVariableA("ProgramFiles", szProgramFiles, MAX_PATH);
     const std::string folder = std::string(szProgramFiles) + "\\Kestrin";
     const std::string device = NewTestFolder("Installed") + "\\device.out";
+    const std::string laterDevice = NewTestFolder("Upgraded") + "\\device.out";
+    HKEY hKey = NULL;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey,
+                              NULL),
+              ERROR_SUCCESS);
+    for (const char* pszPort : PORTS)
+        RegSetValueExA(hKey, pszPort, 0, REG_SZ, reinterpret_cast<const BYTE*>("by hand"), 8);
+    RegCloseKey(hKey);
 
-    ASSERT_EQ(Msiexec("/i", pszMsi, "FILES=\"" + device + "\""), 0u);
-    for (const char* pszFile : {"\\Kestrin.exe", "\\Tavrix2.dll", "\\README.txt"})
+    ASSERT_EQ(Msiexec("/i", pszMsi, PortProperties("first-", device)), 0u);
+    for (const char* pszFile : {"\\Kestrin.exe", "\\Tavrix2.dll", "\\README.txt", "\\LICENSE.txt"})
         EXPECT_TRUE(FileExists(folder + pszFile)) << pszFile;
-    EXPECT_EQ(MachineSetting("FILES"), device);
-    EXPECT_EQ(MachineSetting("TCPIP"), "");
+    ExpectSettings("first-", device);
     EXPECT_EQ(InstalledKestrins(), 1);
 
     TestPrinter printer("Kestrin Installed", "FILES:");
@@ -72,10 +98,20 @@ TEST(Installer, InstallsSendsUpgradesAndUninstallsLeavingNothing) {
     EXPECT_EQ(kestrin.WaitForExit(), 0u);
     EXPECT_EQ(ReadFileBytes(device), "\x1B.D1;280;320:");
 
-    ASSERT_EQ(Msiexec("/i", pszLaterMsi), 0u);
+    ASSERT_EQ(Msiexec("/i", pszLaterMsi, PortProperties("second-", laterDevice)), 0u);
     EXPECT_EQ(InstalledKestrins(), 1);
     EXPECT_TRUE(FileExists(folder + "\\Kestrin.exe"));
-    EXPECT_EQ(MachineSetting("FILES"), device);
+    ExpectSettings("second-", laterDevice);
+    // The same release again is a reinstall of that product, not a second one.
+    EXPECT_EQ(Msiexec("/i", pszLaterMsi,
+                      "REINSTALL=ALL REINSTALLMODE=omus" + PortProperties("third-", device)),
+              0u);
+    ExpectSettings("third-", device);
+    EXPECT_EQ(InstalledKestrins(), 1);
+
+    EXPECT_NE(Msiexec("/i", pszMsi), 0u);
+    EXPECT_EQ(InstalledKestrins(), 1);
+    ExpectSettings("third-", device);
 
     ASSERT_EQ(Msiexec("/x", pszLaterMsi), 0u);
     EXPECT_EQ(InstalledKestrins(), 0);

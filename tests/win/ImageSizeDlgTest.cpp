@@ -87,7 +87,8 @@ TEST(Manifest, AsksForCommonControls6AsInvokerAndSystemDpiAwareness) {
     ASSERT_FALSE(manifest.empty());
     for (const char* pszPart :
          {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
-          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<"})
+          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<",
+          "name=\"Kestrin.QLAImageSize\" version=\"" KESTRIN_VERSION "\""})
         EXPECT_NE(manifest.find(pszPart), std::string::npos) << pszPart;
     EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos);
 

@@ -211,22 +211,6 @@ TEST(Tavrix, SerialPortTakesTheLineSettingsWindowsKeepsForIt) {
     EXPECT_EQ(UnixCommandOutput("stty -F \"$WINE_STATE/com1\" speed"), "2400\n");
 }
 
-// The ordinary reg.exe of 64-bit Windows writes the 64-bit registry view,
-// which a 32-bit program sees only when it asks for it.
-TEST(Tavrix, MachineSettingOfThe64BitRegistryViewIsFound) {
-    char szWindows[MAX_PATH] = "";
-    GetWindowsDirectoryA(szWindows, MAX_PATH);
-    std::string reg = std::string(szWindows) + "\\sysnative\\reg.exe";
-    if (!FileExists(reg))
-        GTEST_SKIP() << "32-bit Windows has one registry view";
-    std::string path = NewTestFolder("Tavrix64") + "\\machine.prn";
-    const std::string key = " HKLM\\Software\\Kestrin\\Tavrix\\Ports /v FILES /f";
-    RunToEnd(reg + " add" + key + " /d \"" + path + "\"");
-    EXPECT_TRUE(SendCommand(PORT_FILES)) << "error " << GetLastError();
-    RunToEnd(reg + " delete" + key);
-    EXPECT_EQ(ReadFileBytes(path), COMMAND);
-}
-
 TEST(Tavrix, TcpipReachesAnIpv6HostInBrackets) {
     TcpPeer peer(AF_INET6);
     if (!peer.Listening())
