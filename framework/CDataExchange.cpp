@@ -3,10 +3,10 @@
 #include <stdlib.h>
 
 #include "AfxMessageBox.h"
-#include "CDialog.h"
+#include "CWnd.h"
 #include "IntegerText.h"
 
-CDataExchange::CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate)
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
     : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd), m_bFailed(FALSE),
       m_hWndLastControl(NULL) {}
 

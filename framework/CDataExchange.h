@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-class CDialog;
 class CWnd;
 
 // One pass of data exchange between a dialog's controls and its members.
@@ -10,13 +9,13 @@ class CWnd;
 // focus, and the later fields are left alone.
 class CDataExchange {
 public:
-    CDataExchange(CDialog* pDlgWnd, BOOL bSaveAndValidate);
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate);
 
     HWND PrepareCtrl(int nIDC);
     void Fail();
 
     BOOL m_bSaveAndValidate;
-    CDialog* m_pDlgWnd;
+    CWnd* m_pDlgWnd;
     BOOL m_bFailed;
 
 private:

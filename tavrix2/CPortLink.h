@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <stdlib.h>
 
-struct PORT_TARGET;
-
 // An open connection to a device: every kind writes all of its bytes or
 // fails with the reason, and gives up on a device that does not take them
 // all within the link timeout.
@@ -18,10 +16,6 @@ public:
     static void* operator new(size_t cb) noexcept { return malloc(cb); }
     static void operator delete(void* p) { free(p); }
 };
-
-// Opens the link that reaches the target; NULL when it cannot be reached,
-// with the reason in the thread's last-error code.
-CPortLink* OpenPortLink(const PORT_TARGET& target);
 
 // How long a link waits for a device: to connect, and to take a write.
 const DWORD LINK_TIMEOUT_MS = 5000;

@@ -1,8 +1,7 @@
 #include "portlink/Tavrix.h"
 
 #include "portlink/PortTable.h"
-#include "tavrix2/CPortLink.h"
-#include "tavrix2/PortTarget.h"
+#include "tavrix2/OpenPortLink.h"
 
 namespace {
 const int MODE_WRITE = 0;

@@ -1,7 +1,7 @@
-#include "tavrix2/CSocketLink.h"
+#include "OpenPortLink.h"
 
 #include "tavrix2/CHandleLink.h"
-#include "tavrix2/PortTarget.h"
+#include "tavrix2/CSocketLink.h"
 #include "tavrix2/UsbPrinters.h"
 
 CPortLink* OpenPortLink(const PORT_TARGET& target) {
