@@ -4,6 +4,10 @@
 
 // What takes commands: the dialogs and the application. Each class may have
 // a message map of its own, chained to its base class's.
+//
+// A subclass with handlers of its own overrides GetMessageMap and declares
+// its messageEntries and messageMap (MakeMessageMap over its base's map);
+// OnCmdMsg and FindMessageEntry are the framework's and stay as they are.
 class CCmdTarget {
 public:
     virtual ~CCmdTarget() {}

@@ -7,6 +7,12 @@ class CDataExchange;
 // A modal dialog run by the dialog manager. Messages reach the handlers
 // through the class's message map; what no entry handles, or what a handler
 // passes on with Default, gets the dialog manager's own processing.
+//
+// Override DoDataExchange to bind controls and members, OnInitDialog (call
+// the base first: it fills the controls) and, where the buttons mean more,
+// OnOK and OnCancel. DoModal, UpdateData and EndDialog are to be called,
+// not overridden; the dialog procedure and the centring are the
+// framework's own.
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);

@@ -9,6 +9,10 @@ class CWnd;
 // result; it has no message loop of its own, since this program's whole
 // life is a modal dialog run inside InitInstance. Commands that no window
 // handles come to the application's message map.
+//
+// Override InitInstance (the program's whole run) and, if the exit code is
+// to come from elsewhere than m_nExitCode, ExitInstance. The module data
+// (m_hInstance, m_pszAppName) are the framework's to fill in.
 class CWinApp : public CCmdTarget {
 public:
     CWinApp();

@@ -3,7 +3,9 @@
 #include "CCmdTarget.h"
 #include "CMenu.h"
 
-// A window handle with the few operations the dialogs call on it.
+// A window handle with the few operations the dialogs call on it. Nothing
+// here is meant to be overridden; m_hWnd is set by the framework (CDialog,
+// DDX_Control) and read by the subclasses.
 class CWnd : public CCmdTarget {
 public:
     CWnd();

