@@ -4,19 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "support/KestrinProcess.h"
+#include "support/Devices.h"
 #include "support/TestFiles.h"
+#include "support/WaitUntil.h"
 #include "ui/resource.h"
 
 namespace {
-
-const DWORD EXIT_NOTHING_SENT = 1;
-
-// Presses an arrow key in a field as the up-down control sees it: down and
-// up again, delivered synchronously so the field can be read right after.
-void PressArrow(HWND hEdit, UINT vk) {
-    SendMessageA(hEdit, WM_KEYDOWN, vk, 1);
-    SendMessageA(hEdit, WM_KEYUP, vk, 0xC0000001);
-}
 
 class Dialog : public ::testing::Test {
 protected:
@@ -63,21 +56,24 @@ TEST_F(Dialog, CloseBoxEndsTheProcess) {
 }
 
 TEST_F(Dialog, ArrowsStopAtTheRangeAndWriteValuesTheExchangeAccepts) {
-    HWND hEditX = Kestrin().Item(IDC_EDIT_X);
-    Kestrin().SetItemText(IDC_EDIT_X, "24999");
-    PressArrow(hEditX, VK_UP);
-    PressArrow(hEditX, VK_UP);
-    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "25000");
-
-    HWND hEditY = Kestrin().Item(IDC_EDIT_Y);
-    Kestrin().SetItemText(IDC_EDIT_Y, "1");
-    PressArrow(hEditY, VK_DOWN);
-    PressArrow(hEditY, VK_DOWN);
-    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "0");
-
-    Kestrin().SetItemText(IDC_EDIT_Y, "999");
-    PressArrow(hEditY, VK_UP);
-    EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "1000");
+    const struct {
+        int nID;
+        const char* pszFrom;
+        UINT vk;
+        int nPresses;
+        const char* pszTo;
+    } presses[] = {
+        {IDC_EDIT_X, "24999", VK_UP, 2, "25000"},
+        {IDC_EDIT_Y, "1", VK_DOWN, 2, "0"},
+        {IDC_EDIT_Y, "999", VK_UP, 1, "1000"},
+    };
+    for (const auto& p : presses) {
+        Kestrin().SetItemText(p.nID, p.pszFrom);
+        for (int i = 0; i < p.nPresses; ++i)
+            Kestrin().PostKey(Kestrin().Item(p.nID), p.vk);
+        WaitUntil([&] { return Kestrin().ItemText(p.nID) == p.pszTo; }, 2000);
+        EXPECT_EQ(Kestrin().ItemText(p.nID), p.pszTo) << p.pszFrom;
+    }
 
     // The visible Cancel button reads both fields before it closes.
     Kestrin().PostClick(IDOK);
@@ -106,12 +102,12 @@ TEST_F(Dialog, MinimisedDialogPaintsAndComesBack) {
     HWND hDialog = Kestrin().Dialog();
     // The dialog manager shows a new dialog once more when its queue first
     // runs empty, which can undo a minimise that came before; so ask again.
-    for (int i = 0; i < 150 && !IsIconic(hDialog); ++i) {
-        if (i % 50 == 0)
+    ASSERT_TRUE(WaitUntil(
+        [hDialog] {
             PostMessageA(hDialog, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        Sleep(20);
-    }
-    ASSERT_TRUE(IsIconic(hDialog));
+            return WaitUntil([hDialog] { return IsIconic(hDialog) != FALSE; }, 1000);
+        },
+        3000));
     RedrawWindow(hDialog, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     DWORD_PTR dwResult = 0;
     EXPECT_TRUE(SendMessageTimeoutA(hDialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &dwResult));
@@ -119,9 +115,7 @@ TEST_F(Dialog, MinimisedDialogPaintsAndComesBack) {
               SendMessageA(hDialog, WM_GETICON, ICON_BIG, 0));
 
     PostMessageA(hDialog, WM_SYSCOMMAND, SC_RESTORE, 0);
-    for (int i = 0; i < 100 && IsIconic(hDialog); ++i)
-        Sleep(20);
-    EXPECT_FALSE(IsIconic(hDialog));
+    EXPECT_TRUE(WaitUntil([hDialog] { return !IsIconic(hDialog); }, 2000));
     PostMessageA(hDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
 }
@@ -133,46 +127,28 @@ class TextOpenStandIn {
 public:
     static constexpr const char* OPENED = "C:\\kestrin-help-opened.txt";
 
-    TextOpenStandIn() {
-        DeleteFileA(OPENED);
-        SetDefault(TXT_KEY, PROG_ID);
-        SetDefault(COMMAND_KEY, std::string("cmd.exe /c copy /y \"%1\" ") + OPENED);
-    }
-
-    ~TextOpenStandIn() {
-        for (const char* pszKey : {COMMAND_KEY, OPEN_KEY, SHELL_KEY, PROG_ID_KEY, TXT_KEY})
-            RegDeleteKeyA(HKEY_CLASSES_ROOT, pszKey);
+    TextOpenStandIn()
+        : m_txt(HKEY_CLASSES_ROOT, ".txt", "", "KestrinTest.Text"),
+          m_command(HKEY_CLASSES_ROOT, "KestrinTest.Text\\shell\\open\\command", "",
+                    std::string("cmd.exe /c copy /y \"%1\" ") + OPENED) {
         DeleteFileA(OPENED);
     }
+    ~TextOpenStandIn() { DeleteFileA(OPENED); }
 
-    // What the shell was asked to open since the last call, once it was;
-    // empty if it was not within the timeout.
-    std::string Opened(DWORD dwTimeoutMs) const {
-        for (DWORD dwWaited = 0; !FileExists(OPENED) && dwWaited < dwTimeoutMs; dwWaited += 50)
-            Sleep(50);
-        Sleep(100);
-        std::string opened = ReadFileBytes(OPENED);
+    // Whether the shell was asked to open a file of this content within the
+    // timeout, and once it has copied all of it; for no content, whether it
+    // was asked to open nothing.
+    bool Opened(const std::string& content, DWORD dwTimeoutMs) const {
+        bool bOpened = content.empty() ? !WaitUntil([] { return FileExists(OPENED); }, dwTimeoutMs)
+                                       : WaitUntil([&] { return ReadFileBytes(OPENED) == content; },
+                                                   dwTimeoutMs);
         DeleteFileA(OPENED);
-        return opened;
+        return bOpened;
     }
 
 private:
-    static constexpr const char* PROG_ID = "KestrinTest.Text";
-    static constexpr const char* TXT_KEY = ".txt";
-    static constexpr const char* PROG_ID_KEY = "KestrinTest.Text";
-    static constexpr const char* SHELL_KEY = "KestrinTest.Text\\shell";
-    static constexpr const char* OPEN_KEY = "KestrinTest.Text\\shell\\open";
-    static constexpr const char* COMMAND_KEY = "KestrinTest.Text\\shell\\open\\command";
-
-    static void SetDefault(const char* pszKey, const std::string& value) {
-        HKEY hKey = NULL;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, pszKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey,
-                                  NULL),
-                  ERROR_SUCCESS);
-        RegSetValueExA(hKey, NULL, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(value.size() + 1));
-        RegCloseKey(hKey);
-    }
+    RegistrySetting m_txt;
+    RegistrySetting m_command;
 };
 
 // F1 opens the README.txt beside the program; without one it does nothing.
@@ -195,7 +171,7 @@ TEST(Help, F1OpensTheReadmeBesideTheProgram) {
         KestrinProcess kestrin("", c.exe);
         ASSERT_NE(kestrin.WaitForDialog(), nullptr);
         kestrin.PressKey(VK_F1);
-        EXPECT_EQ(shell.Opened(c.opened.empty() ? 1500 : 10000), c.opened) << c.exe;
+        EXPECT_TRUE(shell.Opened(c.opened, c.opened.empty() ? 1500 : 10000)) << c.exe;
         kestrin.SetItemText(IDC_EDIT_X, "12a");
         kestrin.PostClick(IDOK);
         HWND hBox = kestrin.WaitForMessageBox();

@@ -95,7 +95,7 @@ TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     kestrin.SetItemText(IDC_EDIT_X, "7");
     kestrin.SetItemText(IDC_EDIT_Y, "8");
     kestrin.PostClick(IDC_SEND);
-    EXPECT_EQ(kestrin.WaitForExit(), 0u);
+    EXPECT_EQ(kestrin.WaitForExit(), EXIT_SENT);
     EXPECT_EQ(ReadFileBytes(device), "\x1B.D1;280;320:");
 
     ASSERT_EQ(Msiexec("/i", pszLaterMsi, PortProperties("second-", laterDevice)), 0u);

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include "TestFiles.h"
+#include "WaitUntil.h"
 
 RegistrySetting::RegistrySetting(HKEY hRoot, const char* pszKey, const char* pszName,
                                  const std::string& value, DWORD dwType)
@@ -83,7 +84,7 @@ SerialPeer::SerialPeer() {
     timeouts.ReadTotalTimeoutConstant = 100;
     SetCommTimeouts(m_hPort, &timeouts);
     PurgeComm(m_hPort, PURGE_RXCLEAR);
-    Read(100);
+    Read(0);
 }
 
 SerialPeer::~SerialPeer() {
@@ -91,19 +92,19 @@ SerialPeer::~SerialPeer() {
         CloseHandle(m_hPort);
 }
 
-std::string SerialPeer::Read(DWORD dwQuietMs) {
+std::string SerialPeer::Read(size_t cbExpected, DWORD dwTimeoutMs) {
+    // Each read gives up after 100 ms without a byte.
     std::string bytes;
-    DWORD dwLast = GetTickCount();
-    while (Opened() && GetTickCount() - dwLast < dwQuietMs) {
-        char buffer[256];
-        DWORD cbRead = 0;
-        if (!ReadFile(m_hPort, buffer, sizeof buffer, &cbRead, NULL))
-            break;
-        if (cbRead > 0) {
+    bool bMore = true;
+    WaitUntil(
+        [&] {
+            char buffer[256];
+            DWORD cbRead = 0;
+            bMore = Opened() && ReadFile(m_hPort, buffer, sizeof buffer, &cbRead, NULL);
             bytes.append(buffer, cbRead);
-            dwLast = GetTickCount();
-        }
-    }
+            return !bMore || (bytes.size() >= cbExpected && cbRead == 0);
+        },
+        dwTimeoutMs);
     return bytes;
 }
 

@@ -49,8 +49,9 @@ public:
     ~SerialPeer();
 
     bool Opened() const { return m_hPort != INVALID_HANDLE_VALUE; }
-    // What arrived until nothing more came for dwQuietMs.
-    std::string Read(DWORD dwQuietMs = 700);
+    // What arrived: cbExpected bytes once they are there (with whatever else
+    // had come by then), or what came within the timeout.
+    std::string Read(size_t cbExpected, DWORD dwTimeoutMs = 5000);
 
 private:
     HANDLE m_hPort;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
+#include "WaitUntil.h"
 
 namespace {
 
@@ -30,15 +31,14 @@ BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
 }
 
 HWND WaitForProcessWindow(DWORD dwProcessId, const char* pszCaption, DWORD dwTimeoutMs) {
-    DWORD dwStart = GetTickCount();
-    do {
-        WindowQuery query = {dwProcessId, pszCaption, NULL};
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-        if (query.hWnd != NULL)
-            return query.hWnd;
-        Sleep(20);
-    } while (GetTickCount() - dwStart < dwTimeoutMs);
-    return NULL;
+    WindowQuery query = {dwProcessId, pszCaption, NULL};
+    WaitUntil(
+        [&] {
+            EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
+            return query.hWnd != NULL;
+        },
+        dwTimeoutMs);
+    return query.hWnd;
 }
 
 } // namespace
@@ -62,10 +62,7 @@ std::string MessageText(HWND hBox) {
 }
 
 bool WaitUntilGone(HWND hWnd, DWORD dwTimeoutMs) {
-    DWORD dwStart = GetTickCount();
-    while (IsWindow(hWnd) && GetTickCount() - dwStart < dwTimeoutMs)
-        Sleep(20);
-    return !IsWindow(hWnd);
+    return WaitUntil([hWnd] { return !IsWindow(hWnd); }, dwTimeoutMs);
 }
 
 KestrinProcess::KestrinProcess(const std::string& arguments, const std::string& exePath)
@@ -149,14 +146,12 @@ void KestrinProcess::PressKey(UINT vk) const {
 }
 
 bool KestrinProcess::WaitForFocus(HWND hWnd, DWORD dwTimeoutMs) const {
-    DWORD dwStart = GetTickCount();
-    do {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(m_hDialog, NULL), &info);
-        if (info.hwndFocus == hWnd)
-            return true;
-        Sleep(20);
-    } while (GetTickCount() - dwStart < dwTimeoutMs);
-    return false;
+    return WaitUntil(
+        [&] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(m_hDialog, NULL), &info);
+            return info.hwndFocus == hWnd;
+        },
+        dwTimeoutMs);
 }

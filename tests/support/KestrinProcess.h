@@ -4,6 +4,10 @@
 
 #include <string>
 
+// Kestrin.exe's exit codes: whether the size command reached the device.
+const DWORD EXIT_SENT = 0;
+const DWORD EXIT_NOTHING_SENT = 1;
+
 // Kestrin.exe started for one test, found and driven from outside through
 // its windows. A process still running when the object goes is ended.
 class KestrinProcess {

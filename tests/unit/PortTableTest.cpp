@@ -14,22 +14,22 @@ TEST(PortTable, TrimmingDropsAnyLastCharacterAndKeepsEmptyEmpty) {
     EXPECT_EQ(BarePortNameLength(0), 0u);
     EXPECT_EQ(BarePortNameLength(1), 0u);
     EXPECT_EQ(BarePortNameLength(5), 4u);
-    EXPECT_EQ(IndexOfSpoolerPort("COM1:"), 0);
     EXPECT_EQ(IndexOfSpoolerPort("COM1 "), 0);
     EXPECT_EQ(IndexOfSpoolerPort("COM1x"), 0);
 }
 
 TEST(PortTable, SpoolerPortNamesMapToTheirNumbers) {
-    EXPECT_EQ(IndexOfSpoolerPort("COM1:"), 0);
-    EXPECT_EQ(IndexOfSpoolerPort("LPT4:"), 11);
-    EXPECT_EQ(IndexOfSpoolerPort("FILES:"), 12);
-    EXPECT_EQ(IndexOfSpoolerPort("TCPIP:"), 13);
-    EXPECT_EQ(IndexOfSpoolerPort("QORUSB3:"), 17);
-    const char* const names[] = {"COM1",  "COM2",  "COM3",    "COM4",    "COM5",    "COM6",
-                                 "COM7",  "COM8",  "LPT1",    "LPT2",    "LPT3",    "LPT4",
-                                 "FILES", "TCPIP", "ZOVAVA0", "QORUSB1", "QORUSB2", "QORUSB3"};
-    for (int nPort = 0; nPort < 18; ++nPort)
-        EXPECT_EQ(IndexOfSpoolerPort(std::string(names[nPort]) + ":"), nPort) << names[nPort];
+    const struct {
+        const char* pszPort;
+        int nPort;
+    } ports[] = {
+        {"COM1:", 0},     {"COM2:", 1},     {"COM3:", 2},     {"COM4:", 3},   {"COM5:", 4},
+        {"COM6:", 5},     {"COM7:", 6},     {"COM8:", 7},     {"LPT1:", 8},   {"LPT2:", 9},
+        {"LPT3:", 10},    {"LPT4:", 11},    {"FILES:", 12},   {"TCPIP:", 13}, {"ZOVAVA0:", 14},
+        {"QORUSB1:", 15}, {"QORUSB2:", 16}, {"QORUSB3:", 17},
+    };
+    for (const auto& p : ports)
+        EXPECT_EQ(IndexOfSpoolerPort(p.pszPort), p.nPort) << p.pszPort;
 }
 
 TEST(PortTable, EverythingElseIsNoPort) {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "support/TestFiles.h"
+#include "support/WaitUntil.h"
 #include "ui/resource.h"
 
 namespace {
@@ -36,13 +37,20 @@ TEST(ImageSizeDlg, SystemMenuEndsWithTheAboutEntryAndEveryRunSetsTheSpinRange) {
         MenuItem separator = {}, about = {};
         int nItems = 0;
         LRESULT range = 0;
+        const DWORD dwTestThread = GetCurrentThreadId();
         std::thread inspector([&] {
             HWND hDialog = NULL;
-            for (int i = 0; i < 500 && (hDialog == NULL || !IsWindowVisible(hDialog));
-                 ++i, Sleep(20))
-                hDialog = FindWindowA(NULL, "QLA Image Size");
-            if (hDialog == NULL)
+            // A dialog that never shows still ends the modal run: it ends
+            // on the thread's quit message.
+            if (!WaitUntil(
+                    [&] {
+                        hDialog = FindWindowA(NULL, "QLA Image Size");
+                        return hDialog != NULL && IsWindowVisible(hDialog);
+                    },
+                    10000)) {
+                PostThreadMessageA(dwTestThread, WM_QUIT, 0, 0);
                 return;
+            }
             // The window exists before its initialisation has run; a message
             // sent from here is handled only once the dialog's loop runs.
             DWORD_PTR dwResult = 0;
@@ -58,7 +66,6 @@ TEST(ImageSizeDlg, SystemMenuEndsWithTheAboutEntryAndEveryRunSetsTheSpinRange) {
         });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
         inspector.join();
-
         ASSERT_GE(nItems, 2);
         EXPECT_TRUE(separator.nState & MF_SEPARATOR);
         EXPECT_EQ(about.nID, UINT(IDM_ABOUTBOX));
