@@ -1,6 +1,11 @@
 // startup_bench RUNS PROGRAM CAPTION [PROGRAM CAPTION]...: the time from
 // process start to its dialog being shown, for programs started in turn, one
-// of each per round, as "median_ms name" lines.
+// of each per round, as "median_ms spread_ms ratio difference_ms name" lines:
+// the spread is that of the middle half of the runs; the ratio and the
+// difference are the first program's start against this one's in the same
+// round, as medians over the rounds, which the drift from one round to the
+// next does not move. As a host does, a hand-off is written before every
+// start.
 #include <windows.h>
 
 #include <stdio.h>
@@ -38,6 +43,11 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 // Milliseconds until the dialog shows, or a negative number if it did not.
 double TimeOneStart(const char* pszProgram, const char* pszCaption) {
+    HANDLE hHandoff =
+        CreateFileA("c:\\~QorTmp.Dat", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD cbWritten = 0;
+    WriteFile(hHandoff, "K", 1, &cbWritten, NULL);
+    CloseHandle(hHandoff);
     std::string commandLine = std::string("\"") + pszProgram + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -67,9 +77,10 @@ double TimeOneStart(const char* pszProgram, const char* pszCaption) {
     return dMs;
 }
 
-double Median(std::vector<double> values) {
+// The value at fraction f of the sorted values: 0.5 for the median.
+double Quantile(std::vector<double> values, double f) {
     std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
+    return values.empty() ? -1 : values[static_cast<size_t>(f * (values.size() - 1) + 0.5)];
 }
 
 } // namespace
@@ -85,7 +96,15 @@ int main(int argc, char** argv) {
     for (int i = 0; i < nRuns; ++i)
         for (int p = 0; p < nPrograms; ++p)
             times[p].push_back(TimeOneStart(argv[2 + 2 * p], argv[3 + 2 * p]));
-    for (int p = 0; p < nPrograms; ++p)
-        printf("%.1f %s\n", Median(times[p]), argv[2 + 2 * p]);
+    for (int p = 0; p < nPrograms; ++p) {
+        std::vector<double> ratios, differences;
+        for (int i = 0; i < nRuns; ++i) {
+            ratios.push_back(times[0][i] / times[p][i]);
+            differences.push_back(times[0][i] - times[p][i]);
+        }
+        printf("%.1f %.1f %.4f %.1f %s\n", Quantile(times[p], 0.5),
+               Quantile(times[p], 0.75) - Quantile(times[p], 0.25), Quantile(ratios, 0.5),
+               Quantile(differences, 0.5), argv[2 + 2 * p]);
+    }
     return 0;
 }
