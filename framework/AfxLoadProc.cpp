@@ -23,17 +23,11 @@ FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc) {
 void AfxRestrictDllSearch() {
     // Both are bound here: Windows XP SP3 has the first only, and Windows 7
     // the second only with its update KB2533623.
-    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
-    typedef BOOL(WINAPI * PFN_SET_DLL_DIRECTORY)(LPCSTR);
-    typedef BOOL(WINAPI * PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
+    BOOL(WINAPI * pfnSetDllDirectory)(LPCSTR);
+    BOOL(WINAPI * pfnSetDefaultDllDirectories)(DWORD);
     const DWORD SEARCH_SYSTEM32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    PFN_SET_DLL_DIRECTORY pfnSetDllDirectory = reinterpret_cast<PFN_SET_DLL_DIRECTORY>(
-        reinterpret_cast<void (*)()>(GetProcAddress(hKernel, "SetDllDirectoryA")));
-    PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSetDefaultDllDirectories =
-        reinterpret_cast<PFN_SET_DEFAULT_DLL_DIRECTORIES>(
-            reinterpret_cast<void (*)()>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
-    if (pfnSetDllDirectory != NULL)
+    if (AfxBindSystemProc(&pfnSetDllDirectory, "kernel32.dll", "SetDllDirectoryA"))
         pfnSetDllDirectory("");
-    if (pfnSetDefaultDllDirectories != NULL)
+    if (AfxBindSystemProc(&pfnSetDefaultDllDirectories, "kernel32.dll", "SetDefaultDllDirectories"))
         pfnSetDefaultDllDirectories(SEARCH_SYSTEM32);
 }
