@@ -36,6 +36,10 @@ inline DWORD TavrixUnreadableSetting(DWORD dwReason) {
 inline bool IsTavrixUnreadableSetting(DWORD dwError) {
     return (dwError & 0xFFFF0000) == TAVRIX_ERROR_UNREADABLE_SETTING;
 }
+// The system's reason of an unreadable setting.
+inline DWORD TavrixSettingReason(DWORD dwError) {
+    return dwError & 0xFFFF;
+}
 
 class CPortLink;
 

@@ -181,7 +181,7 @@ CString CImageSizeDlg::OpenFailureReason(BOOL bPrinterKnown, const CString& strP
         AfxFormatString2(strReason, IDS_BAD_SETTING, strPortName, g_rgpszPortNames[nPort]);
     else if (IsTavrixUnreadableSetting(dwError))
         AfxFormatString2(strReason, IDS_UNREADABLE_SETTING, g_rgpszPortNames[nPort],
-                         SystemMessage(dwError & 0xFFFF));
+                         SystemMessage(TavrixSettingReason(dwError)));
     else if (dwError == ERROR_TIMEOUT)
         AfxFormatString1(strReason, IDS_NO_ANSWER, strPortName);
     else
