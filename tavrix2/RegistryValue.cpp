@@ -19,10 +19,6 @@ WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
         *plResult = RegQueryValueExW(hKey, pszName, NULL, pdwType, NULL, &cbData);
         if (*plResult != ERROR_SUCCESS)
             return NULL;
-        if (*pdwType != REG_SZ && *pdwType != REG_EXPAND_SZ) {
-            *plResult = TAVRIX_ERROR_BAD_SETTING;
-            return NULL;
-        }
         // Room for one more character than the (maybe odd) size holds.
         WCHAR* psz = static_cast<WCHAR*>(calloc(cbData / sizeof(WCHAR) + 2, sizeof(WCHAR)));
         if (psz == NULL) {
