@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/Devices.h"
 #include "support/KestrinProcess.h"
 #include "support/TestFiles.h"
 #include "support/TestPrinter.h"
@@ -15,7 +16,6 @@
 namespace {
 
 const char* const UPGRADE_CODE = "{3E0B7C52-9A1D-4F6E-8C27-5D4A1B9E0F63}";
-const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
 
 int InstalledKestrins() {
     char szProductCode[39];

@@ -41,8 +41,7 @@ RegistrySetting::~RegistrySetting() {
 }
 
 PortSetting::PortSetting(const char* pszPort, const std::string& value, DWORD dwType)
-    : RegistrySetting(HKEY_CURRENT_USER, "Software\\Kestrin\\Tavrix\\Ports", pszPort, value,
-                      dwType) {}
+    : RegistrySetting(HKEY_CURRENT_USER, PORTS_KEY, pszPort, value, dwType) {}
 
 namespace {
 

@@ -22,6 +22,11 @@ private:
     std::vector<BYTE> m_earlier;
 };
 
+// Where the port-link library looks for a port's setting: Group Policy's
+// key, and the key of the user's and the machine's own settings.
+const char* const POLICY_KEY = "Software\\Policies\\Kestrin\\Tavrix\\Ports";
+const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
+
 // The port-link library's setting of one port, in HKEY_CURRENT_USER.
 class PortSetting : public RegistrySetting {
 public:

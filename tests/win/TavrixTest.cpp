@@ -20,8 +20,6 @@
 namespace {
 
 const std::string COMMAND = "\x1B.D1;40;80:";
-const char* const POLICY_KEY = "Software\\Policies\\Kestrin\\Tavrix\\Ports";
-const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
 
 // One link cycle on the port: open, write the command, close. The reason
 // for a failure is left in the last-error code.
