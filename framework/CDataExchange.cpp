@@ -23,16 +23,19 @@ void CDataExchange::Fail() {
     SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
 }
 
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    // A control object outlives the dialog's window: a later modal run of
-    // the same dialog attaches it to that run's control.
-    if (!pDX->m_bFailed)
-        rControl.m_hWnd = pDX->PrepareCtrl(nIDC);
-}
-
 namespace {
 
+bool IsControlOf(HWND hWnd, HWND hWndDlg, int nIDC) {
+    return hWnd != NULL && GetParent(hWnd) == hWndDlg && GetDlgCtrlID(hWnd) == nIDC;
+}
+
+// Any number fits the buffer with room to spare; a text that fills it is
+// read again whole, so that nothing cut off can make it look like one.
 bool ReadInteger(HWND hWndCtrl, int* pnValue) {
+    char szText[64] = "";
+    // A double-byte character that does not fit is left out whole.
+    if (GetWindowTextA(hWndCtrl, szText, sizeof szText) < static_cast<int>(sizeof szText) - 2)
+        return ParseIntegerText(szText, pnValue);
     int cch = GetWindowTextLengthA(hWndCtrl);
     char* psz = static_cast<char*>(malloc(cch + 1));
     if (psz == NULL)
@@ -45,6 +48,14 @@ bool ReadInteger(HWND hWndCtrl, int* pnValue) {
 }
 
 } // namespace
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    // A control object outlives the dialog's window: a later modal run of
+    // the same dialog attaches it to that run's control. One attached to
+    // this run's is kept without asking the window manager again.
+    if (!pDX->m_bFailed && !IsControlOf(rControl.m_hWnd, pDX->m_pDlgWnd->m_hWnd, nIDC))
+        rControl.m_hWnd = pDX->PrepareCtrl(nIDC);
+}
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
     if (pDX->m_bFailed)

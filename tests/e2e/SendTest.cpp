@@ -391,10 +391,13 @@ TEST_F(Send, FieldTextIsReadStrictly) {
     Type(longDigits.c_str(), "0");
     Kestrin().PostClick(IDC_SEND);
     EXPECT_EQ(Acknowledge(), "Please enter an integer.");
-    const std::string longText(20000, 'x');
-    Type("0", longText.c_str());
-    Kestrin().PostClick(IDC_SEND);
-    EXPECT_EQ(Acknowledge(), "Please enter an integer.");
+    // A number and blanks as long as a short buffer, then text.
+    const std::string longBlanks = "7" + std::string(70, ' ') + "x";
+    for (const std::string& y : {std::string(20000, 'x'), longBlanks}) {
+        Type("0", y.c_str());
+        Kestrin().PostClick(IDC_SEND);
+        EXPECT_EQ(Acknowledge(), "Please enter an integer.") << y.size();
+    }
     EXPECT_EQ(ReadFileBytes(device), "");
 
     Type("+5", " 7 ");
