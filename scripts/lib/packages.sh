@@ -27,3 +27,5 @@ BUILD_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mi
     binutils-mingw-w64-i686 git zip wixl msitools osslsigncode openssl libxml2-utils)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb socat xdotool)
+# For the Wine tests where the kernel runs no 32-bit programs.
+WIN64_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)

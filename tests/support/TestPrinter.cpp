@@ -10,6 +10,11 @@
 namespace {
 
 const char* const DRIVER_NAME = "Wine PostScript Driver";
+#ifdef _WIN64
+const char* const DRIVER_ENVIRONMENT = "Windows x64";
+#else
+const char* const DRIVER_ENVIRONMENT = "Windows NT x86";
+#endif
 
 bool EnsureDriver() {
     static bool s_bInstalled = false;
@@ -18,7 +23,7 @@ bool EnsureDriver() {
     DRIVER_INFO_3A info = {};
     info.cVersion = 3;
     info.pName = const_cast<LPSTR>(DRIVER_NAME);
-    info.pEnvironment = const_cast<LPSTR>("Windows NT x86");
+    info.pEnvironment = const_cast<LPSTR>(DRIVER_ENVIRONMENT);
     info.pDriverPath = const_cast<LPSTR>("wineps.drv");
     info.pDataFile = const_cast<LPSTR>("wineps.drv");
     info.pConfigFile = const_cast<LPSTR>("wineps.drv");
