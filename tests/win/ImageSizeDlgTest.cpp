@@ -106,12 +106,9 @@ TEST(Manifest, AsksForCommonControls6AsInvokerAndSystemDpiAwareness) {
     std::string path = szPath;
     for (char& ch : path)
         ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
-#ifdef _WIN64
-    const char* const COMMON_CONTROLS_6 = "\\winsxs\\amd64_microsoft.windows.common-controls_";
-#else
-    const char* const COMMON_CONTROLS_6 = "\\winsxs\\x86_microsoft.windows.common-controls_";
-#endif
-    EXPECT_NE(path.find(std::string(COMMON_CONTROLS_6) + "6595b64144ccf1df_6."), std::string::npos)
+    EXPECT_NE(path.find("\\winsxs\\" KESTRIN_MANIFEST_ARCH
+                        "_microsoft.windows.common-controls_6595b64144ccf1df_6."),
+              std::string::npos)
         << szPath;
 }
 
