@@ -112,8 +112,11 @@ int main(int argc, char** argv) {
     int nRuns = atoi(argv[1]);
     int nPrograms = argc - 4;
     std::vector<std::vector<double>> bytes(nPrograms), ends(nPrograms);
+    // Each round starts with the next program, so that none always goes
+    // first or after the same one.
     for (int i = 0; i < nRuns; ++i) {
-        for (int p = 0; p < nPrograms; ++p) {
+        for (int k = 0; k < nPrograms; ++k) {
+            int p = (i + k) % nPrograms;
             double dBytesMs, dEndMs;
             if (TimeOneSend(argv[4 + p], argv[3], argv[2], &dBytesMs, &dEndMs)) {
                 bytes[p].push_back(dBytesMs);

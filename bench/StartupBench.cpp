@@ -93,9 +93,16 @@ int main(int argc, char** argv) {
     int nRuns = atoi(argv[1]);
     int nPrograms = (argc - 2) / 2;
     std::vector<std::vector<double>> times(nPrograms);
-    for (int i = 0; i < nRuns; ++i)
-        for (int p = 0; p < nPrograms; ++p)
-            times[p].push_back(TimeOneStart(argv[2 + 2 * p], argv[3 + 2 * p]));
+    for (int p = 0; p < nPrograms; ++p)
+        times[p].resize(nRuns);
+    // Each round starts with the next program, so that none always starts
+    // first or after the same one.
+    for (int i = 0; i < nRuns; ++i) {
+        for (int k = 0; k < nPrograms; ++k) {
+            int p = (i + k) % nPrograms;
+            times[p][i] = TimeOneStart(argv[2 + 2 * p], argv[3 + 2 * p]);
+        }
+    }
     for (int p = 0; p < nPrograms; ++p) {
         std::vector<double> ratios, differences;
         for (int i = 0; i < nRuns; ++i) {
