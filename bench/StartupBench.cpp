@@ -92,9 +92,7 @@ int main(int argc, char** argv) {
     }
     int nRuns = atoi(argv[1]);
     int nPrograms = (argc - 2) / 2;
-    std::vector<std::vector<double>> times(nPrograms);
-    for (int p = 0; p < nPrograms; ++p)
-        times[p].resize(nRuns);
+    std::vector<std::vector<double>> times(nPrograms, std::vector<double>(nRuns));
     // Each round starts with the next program, so that none always starts
     // first or after the same one.
     for (int i = 0; i < nRuns; ++i) {
