@@ -1,23 +1,20 @@
 #include "AfxLoadProc.h"
 
 FARPROC AfxLoadSystemProc(LPCSTR pszDll, LPCSTR pszProc) {
-    HMODULE hModule = GetModuleHandleA(pszDll);
-    if (hModule == NULL) {
-        char szPath[MAX_PATH];
-        UINT cch = GetSystemDirectoryA(szPath, MAX_PATH);
-        if (cch == 0 || cch + 1 + lstrlenA(pszDll) >= MAX_PATH) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
-            return NULL;
-        }
-        szPath[cch] = '\\';
-        lstrcpyA(szPath + cch + 1, pszDll);
-        // The DLLs it needs in turn come from its folder, the system's, and
-        // never from the program's or the current one.
-        hModule = LoadLibraryExA(szPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (hModule == NULL)
-            return NULL;
+    char szPath[MAX_PATH];
+    UINT cch = GetSystemDirectoryA(szPath, MAX_PATH);
+    if (cch == 0 || cch + 1 + lstrlenA(pszDll) >= MAX_PATH) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return NULL;
     }
-    return GetProcAddress(hModule, pszProc);
+    szPath[cch] = '\\';
+    lstrcpyA(szPath + cch + 1, pszDll);
+    // Loaded by its path even when it is loaded already: that costs nothing,
+    // where Wine opens the file of a DLL that is not loaded yet to answer
+    // GetModuleHandle. The DLLs it needs in turn come from its folder, the
+    // system's, and never from the program's or the current one.
+    HMODULE hModule = LoadLibraryExA(szPath, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return hModule != NULL ? GetProcAddress(hModule, pszProc) : NULL;
 }
 
 void AfxRestrictDllSearch() {
