@@ -7,24 +7,25 @@
 
 namespace {
 
-// A value may be rewritten between asking its size and reading it; it is
-// asked again a few times before that counts as a reason of its own.
+// Most settings are a path, which a first guess holds: they are read at
+// once. A value that does not fit, or that is rewritten larger meanwhile, is
+// read again at the size it reports a few times before that counts as a
+// reason of its own.
+const DWORD FIRST_GUESS_BYTES = MAX_PATH * sizeof(WCHAR);
 const int VALUE_READ_TRIES = 4;
 
 // The value's text as stored, with a terminating zero whether or not the
 // stored text has one; NULL with the reason otherwise.
 WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
+    DWORD cbRoom = FIRST_GUESS_BYTES;
     for (int nTry = 0; nTry < VALUE_READ_TRIES; ++nTry) {
-        DWORD cbData = 0;
-        *plResult = RegQueryValueExW(hKey, pszName, NULL, pdwType, NULL, &cbData);
-        if (*plResult != ERROR_SUCCESS)
-            return NULL;
         // Room for one more character than the (maybe odd) size holds.
-        WCHAR* psz = static_cast<WCHAR*>(calloc(cbData / sizeof(WCHAR) + 2, sizeof(WCHAR)));
+        WCHAR* psz = static_cast<WCHAR*>(calloc(cbRoom / sizeof(WCHAR) + 2, sizeof(WCHAR)));
         if (psz == NULL) {
             *plResult = ERROR_NOT_ENOUGH_MEMORY;
             return NULL;
         }
+        DWORD cbData = cbRoom;
         *plResult =
             RegQueryValueExW(hKey, pszName, NULL, pdwType, reinterpret_cast<BYTE*>(psz), &cbData);
         if (*plResult == ERROR_SUCCESS && (*pdwType == REG_SZ || *pdwType == REG_EXPAND_SZ))
@@ -34,6 +35,7 @@ WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
             *plResult = TAVRIX_ERROR_BAD_SETTING;
         if (*plResult != ERROR_MORE_DATA)
             return NULL;
+        cbRoom = cbData;
     }
     return NULL;
 }

@@ -91,12 +91,14 @@ TEST(Tavrix, FileTargetsOfAnyPortAreMadeIfNeededAndAppendedTo) {
 
 TEST(Tavrix, ExpandableSettingsAreExpanded) {
     std::string folder = NewTestFolder("TavrixExpand");
-    SetEnvironmentVariableA("KESTRIN_TEST_FOLDER", folder.c_str());
-    {
-        PortSetting expandable("LPT3", "%KESTRIN_TEST_FOLDER%\\expanded.prn", REG_EXPAND_SZ);
-        EXPECT_TRUE(SendCommand(10)) << "error " << GetLastError();
+    // The second setting is longer as stored than any path, and is read in
+    // full all the same.
+    for (const std::string& name : {std::string("KESTRIN_TEST_FOLDER"), std::string(300, 'K')}) {
+        SetEnvironmentVariableA(name.c_str(), folder.c_str());
+        PortSetting expandable("LPT3", "%" + name + "%\\expanded.prn", REG_EXPAND_SZ);
+        EXPECT_TRUE(SendCommand(10)) << name.size() << ": error " << GetLastError();
     }
-    EXPECT_EQ(ReadFileBytes(folder + "\\expanded.prn"), COMMAND);
+    EXPECT_EQ(ReadFileBytes(folder + "\\expanded.prn"), COMMAND + COMMAND);
 }
 
 // The first place that has the port's value decides: Group Policy's for the
