@@ -53,10 +53,13 @@ CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
         return NULL;
     if (*pszComPort != '\0')
         ApplyLineSettings(hFile, pszComPort);
-    // The driver gives up on a write too, where it can; files refuse this.
-    COMMTIMEOUTS timeouts = {};
-    timeouts.WriteTotalTimeoutConstant = LINK_TIMEOUT_MS;
-    SetCommTimeouts(hFile, &timeouts);
+    // The driver gives up on a write too, where it can; files have no
+    // driver to ask.
+    if (GetFileType(hFile) != FILE_TYPE_DISK) {
+        COMMTIMEOUTS timeouts = {};
+        timeouts.WriteTotalTimeoutConstant = LINK_TIMEOUT_MS;
+        SetCommTimeouts(hFile, &timeouts);
+    }
 
     HANDLE hWritten = CreateEventA(NULL, TRUE, FALSE, NULL);
     CHandleLink* pLink = hWritten != NULL ? new CHandleLink(hFile, hWritten) : NULL;
