@@ -9,6 +9,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -112,11 +114,15 @@ int main(int argc, char** argv) {
     int nRuns = atoi(argv[1]);
     int nPrograms = argc - 4;
     std::vector<std::vector<double>> bytes(nPrograms), ends(nPrograms);
-    // Each round starts with the next program, so that none always goes
-    // first or after the same one.
+    // Each round starts the programs in an order of its own, so that none
+    // always goes first or after the same one; the orders are the same from
+    // one run to the next.
+    std::vector<int> order(nPrograms);
+    std::iota(order.begin(), order.end(), 0);
+    std::mt19937 shuffler(1);
     for (int i = 0; i < nRuns; ++i) {
-        for (int k = 0; k < nPrograms; ++k) {
-            int p = (i + k) % nPrograms;
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (int p : order) {
             double dBytesMs, dEndMs;
             if (TimeOneSend(argv[4 + p], argv[3], argv[2], &dBytesMs, &dEndMs)) {
                 bytes[p].push_back(dBytesMs);

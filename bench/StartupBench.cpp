@@ -12,6 +12,8 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -93,13 +95,16 @@ int main(int argc, char** argv) {
     int nRuns = atoi(argv[1]);
     int nPrograms = (argc - 2) / 2;
     std::vector<std::vector<double>> times(nPrograms, std::vector<double>(nRuns));
-    // Each round starts with the next program, so that none always starts
-    // first or after the same one.
+    // Each round starts the programs in an order of its own, so that none
+    // always starts first or after the same one; the orders are the same
+    // from one run to the next.
+    std::vector<int> order(nPrograms);
+    std::iota(order.begin(), order.end(), 0);
+    std::mt19937 shuffler(1);
     for (int i = 0; i < nRuns; ++i) {
-        for (int k = 0; k < nPrograms; ++k) {
-            int p = (i + k) % nPrograms;
+        std::shuffle(order.begin(), order.end(), shuffler);
+        for (int p : order)
             times[p][i] = TimeOneStart(argv[2 + 2 * p], argv[3 + 2 * p]);
-        }
     }
     for (int p = 0; p < nPrograms; ++p) {
         std::vector<double> ratios, differences;
