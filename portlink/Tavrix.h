@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/CString.h"
+#include "portlink/TavrixError.h"
 
 // The port-link class of Tavrix2.dll: one link to the device port chosen by
 // its number in the port table (PortTable.h). The two inline members are
@@ -10,7 +11,8 @@
 // last-error code: the system's own code (ERROR_SHARING_VIOLATION for a busy
 // port, WSAECONNREFUSED, ...), ERROR_TIMEOUT for a device that did not answer
 // or take the bytes within 5 seconds, ERROR_INVALID_PARAMETER for a port
-// number outside the table or a mode other than 0, or one of these.
+// number outside the table or a mode other than 0, or one of the library's
+// own (TavrixError.h).
 #ifdef TAVRIX2_BUILD
 #define TAVRIX_API __declspec(dllexport)
 #define TAVRIX_INLINE_API
@@ -18,28 +20,6 @@
 #define TAVRIX_API __declspec(dllimport)
 #define TAVRIX_INLINE_API __declspec(dllexport)
 #endif
-
-// FILES or TCPIP has no target set, or TCPIP's names no host.
-const DWORD TAVRIX_ERROR_NO_SETTING = 0x20000001;
-// The port's setting is no string value (REG_SZ or REG_EXPAND_SZ).
-const DWORD TAVRIX_ERROR_BAD_SETTING = 0x20000002;
-// The TCP peer took the bytes but did not close the connection within 5
-// seconds, which is how a printer says the job is done.
-const DWORD TAVRIX_ERROR_NOT_CONFIRMED = 0x20000003;
-// The port's setting is there but cannot be read, expanded or held in the
-// ANSI code page: the system's reason is in the low 16 bits, as
-// HRESULT_FROM_WIN32 keeps one.
-const DWORD TAVRIX_ERROR_UNREADABLE_SETTING = 0x20010000;
-inline DWORD TavrixUnreadableSetting(DWORD dwReason) {
-    return TAVRIX_ERROR_UNREADABLE_SETTING | (dwReason & 0xFFFF);
-}
-inline bool IsTavrixUnreadableSetting(DWORD dwError) {
-    return (dwError & 0xFFFF0000) == TAVRIX_ERROR_UNREADABLE_SETTING;
-}
-// The system's reason of an unreadable setting.
-inline DWORD TavrixSettingReason(DWORD dwError) {
-    return dwError & 0xFFFF;
-}
 
 class CPortLink;
 

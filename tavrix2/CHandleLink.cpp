@@ -1,6 +1,6 @@
 #include "CHandleLink.h"
 
-#include "tavrix2/RegistryValue.h"
+#include "portlink/RegistryValue.h"
 
 namespace {
 

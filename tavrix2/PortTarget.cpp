@@ -3,8 +3,7 @@
 #include <string.h>
 
 #include "portlink/PortTable.h"
-#include "portlink/Tavrix.h"
-#include "tavrix2/RegistryValue.h"
+#include "portlink/TavrixError.h"
 
 namespace {
 
@@ -103,33 +102,4 @@ PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
     if (dwResult != ERROR_SUCCESS)
         return NoTarget(dwResult);
     return nPort == PORT_TCPIP ? TcpTarget(strSetting) : PathTarget(strSetting);
-}
-
-DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting) {
-    const char* const POLICY_KEY = "Software\\Policies\\Kestrin\\Tavrix\\Ports";
-    const char* const PORTS_KEY = "Software\\Kestrin\\Tavrix\\Ports";
-    // 32-bit Windows has only one view and ignores the flags.
-    const struct {
-        HKEY hRoot;
-        LPCSTR pszKey;
-        REGSAM samView;
-    } places[] = {
-        {HKEY_LOCAL_MACHINE, POLICY_KEY, KEY_WOW64_32KEY},
-        {HKEY_LOCAL_MACHINE, POLICY_KEY, KEY_WOW64_64KEY},
-        {HKEY_CURRENT_USER, POLICY_KEY, 0},
-        {HKEY_CURRENT_USER, PORTS_KEY, 0},
-        {HKEY_LOCAL_MACHINE, PORTS_KEY, KEY_WOW64_32KEY},
-        {HKEY_LOCAL_MACHINE, PORTS_KEY, KEY_WOW64_64KEY},
-    };
-    for (const auto& place : places) {
-        DWORD dwResult =
-            ReadStringValue(place.hRoot, place.pszKey, place.samView, pszPortName, pstrSetting);
-        if (dwResult == ERROR_SUCCESS || dwResult == TAVRIX_ERROR_BAD_SETTING)
-            return dwResult;
-        // A value that is there but cannot be used decides as much as one
-        // that can: the next place may be one the deployer meant it to beat.
-        if (dwResult != ERROR_FILE_NOT_FOUND)
-            return TavrixUnreadableSetting(dwResult);
-    }
-    return ERROR_FILE_NOT_FOUND;
 }

@@ -2,7 +2,8 @@
 
 #include "framework/CString.h"
 
-// Where a port number leads. A port's setting (see ReadPortSetting) takes the
+// Where a port number leads. A port's setting (ReadPortSetting, in
+// TavrixSettings.h) takes the
 // place of its default: a path for every port but TCPIP, whose setting is
 // host, host:port, [IPv6] or [IPv6]:port.
 enum PORT_TARGET_KIND {
@@ -28,14 +29,3 @@ typedef DWORD (*PFN_READ_PORT_SETTING)(LPCSTR pszPortName, CString* pstrSetting)
 
 PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
                              PFN_READ_PORT_SETTING pfnReadSetting);
-
-// The port's setting: a value named as the port under
-// Software\Policies\Kestrin\Tavrix\Ports in HKEY_LOCAL_MACHINE, then in
-// HKEY_CURRENT_USER, where Group Policy writes it; else under
-// Software\Kestrin\Tavrix\Ports in HKEY_CURRENT_USER, then in
-// HKEY_LOCAL_MACHINE. The first place that has the value decides, even when
-// it cannot be used (TAVRIX_ERROR_BAD_SETTING, or TavrixUnreadableSetting
-// with the reason). Each HKEY_LOCAL_MACHINE place is looked at as 32-bit
-// programs see it and then as 64-bit programs do, so that a machine-wide
-// setting counts whichever reg.exe made it.
-DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting);

@@ -1,6 +1,7 @@
 #include "portlink/Tavrix.h"
 
 #include "portlink/PortTable.h"
+#include "portlink/TavrixSettings.h"
 #include "tavrix2/OpenPortLink.h"
 
 namespace {

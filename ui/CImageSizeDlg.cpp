@@ -179,9 +179,9 @@ CString CImageSizeDlg::OpenFailureReason(BOOL bPrinterKnown, const CString& strP
         AfxFormatString2(strReason, IDS_NO_SETTING, strPortName, g_rgpszPortNames[nPort]);
     else if (dwError == TAVRIX_ERROR_BAD_SETTING)
         AfxFormatString2(strReason, IDS_BAD_SETTING, strPortName, g_rgpszPortNames[nPort]);
-    else if (IsTavrixUnreadableSetting(dwError))
+    else if (TavrixErrorKind(dwError) == TAVRIX_ERROR_UNREADABLE_SETTING)
         AfxFormatString2(strReason, IDS_UNREADABLE_SETTING, g_rgpszPortNames[nPort],
-                         SystemMessage(TavrixSettingReason(dwError)));
+                         SystemMessage(TavrixErrorDetail(dwError)));
     else if (dwError == ERROR_TIMEOUT)
         AfxFormatString1(strReason, IDS_NO_ANSWER, strPortName);
     else

@@ -170,7 +170,7 @@ TEST(Tavrix, UnusableSettingsFailWithTheirReasonAndSendNothingAnywhere) {
         {HKEY_CURRENT_USER, PORTS_KEY, std::string("\x01\0\0\0", 4), REG_DWORD,
          TAVRIX_ERROR_BAD_SETTING},
         {HKEY_LOCAL_MACHINE, POLICY_KEY, "C:\\%KESTRIN_NOT_IN_CODE_PAGE%.prn", REG_EXPAND_SZ,
-         TavrixUnreadableSetting(ERROR_NO_UNICODE_TRANSLATION)},
+         TavrixError(TAVRIX_ERROR_UNREADABLE_SETTING, ERROR_NO_UNICODE_TRANSLATION)},
     };
     for (const auto& c : cases) {
         RegistrySetting setting(c.hRoot, c.pszKey, "LPT1", c.value, c.dwType);
@@ -181,7 +181,7 @@ TEST(Tavrix, UnusableSettingsFailWithTheirReasonAndSendNothingAnywhere) {
         RegistrySetting setting(HKEY_CURRENT_USER, POLICY_KEY, "LPT1", later);
         UnreadableKey unreadable(HKEY_CURRENT_USER, POLICY_KEY);
         EXPECT_FALSE(SendCommand(8));
-        EXPECT_EQ(GetLastError(), TavrixUnreadableSetting(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(GetLastError(), TavrixError(TAVRIX_ERROR_UNREADABLE_SETTING, ERROR_ACCESS_DENIED));
     }
     EXPECT_EQ(ReadFileBytes(ParallelPortFile()), "");
     EXPECT_FALSE(FileExists(later));

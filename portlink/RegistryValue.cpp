@@ -1,9 +1,10 @@
 #include "RegistryValue.h"
 
 #include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
 
 #include "framework/AfxAnsiFromWide.h"
-#include "portlink/Tavrix.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
             return psz;
         free(psz);
         if (*plResult == ERROR_SUCCESS)
-            *plResult = TAVRIX_ERROR_BAD_SETTING;
+            *plResult = ERROR_DATATYPE_MISMATCH;
         if (*plResult != ERROR_MORE_DATA)
             return NULL;
         cbRoom = cbData;
@@ -40,9 +41,42 @@ WCHAR* QueryText(HKEY hKey, LPCWSTR pszName, DWORD* pdwType, LONG* plResult) {
     return NULL;
 }
 
+bool IsDefined(LPCWSTR pchName, size_t cchName) {
+    WCHAR* pszName = static_cast<WCHAR*>(calloc(cchName + 1, sizeof(WCHAR)));
+    if (pszName == NULL)
+        return true;
+    memcpy(pszName, pchName, cchName * sizeof(WCHAR));
+    bool bDefined = GetEnvironmentVariableW(pszName, NULL, 0) != 0 ||
+                    GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    free(pszName);
+    return bDefined;
+}
+
+// Whether expanding the text would leave the %NAME% of a variable that is
+// not defined, which ExpandEnvironmentStrings copies as it stands. It is
+// read as that function reads it: after a name it does not know, the
+// closing % may open the next one.
+bool NamesUndefinedVariable(LPCWSTR pszText) {
+    LPCWSTR pszOpen = wcschr(pszText, L'%');
+    while (pszOpen != NULL) {
+        LPCWSTR pszClose = wcschr(pszOpen + 1, L'%');
+        if (pszClose == NULL)
+            return false;
+        size_t cchName = static_cast<size_t>(pszClose - pszOpen - 1);
+        if (cchName > 0 && !IsDefined(pszOpen + 1, cchName))
+            return true;
+        pszOpen = cchName > 0 ? wcschr(pszClose + 1, L'%') : pszClose;
+    }
+    return false;
+}
+
 // The text with its environment variables expanded, sized until the result
 // fits; NULL with the reason in the last-error code.
 WCHAR* Expanded(LPCWSTR pszText) {
+    if (NamesUndefinedVariable(pszText)) {
+        SetLastError(ERROR_ENVVAR_NOT_FOUND);
+        return NULL;
+    }
     DWORD cch = ExpandEnvironmentStringsW(pszText, NULL, 0);
     while (cch > 0) {
         WCHAR* psz = static_cast<WCHAR*>(malloc(cch * sizeof(WCHAR)));
@@ -96,4 +130,24 @@ DWORD ReadStringValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
     DWORD dwResult = QueryString(hKey, pszName, pstrValue);
     RegCloseKey(hKey);
     return dwResult;
+}
+
+DWORD ReadDwordValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
+                     DWORD* pdwValue) {
+    HKEY hKey = NULL;
+    LONG lResult = RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, &hKey);
+    if (lResult != ERROR_SUCCESS)
+        return lResult == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : lResult;
+    DWORD dwType = REG_NONE;
+    DWORD cbValue = sizeof *pdwValue;
+    lResult = RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(pdwValue),
+                               &cbValue);
+    RegCloseKey(hKey);
+    if (lResult == ERROR_FILE_NOT_FOUND)
+        return ERROR_FILE_NOT_FOUND;
+    // A larger value of another type does not fit; its type tells all the same.
+    if ((lResult == ERROR_SUCCESS || lResult == ERROR_MORE_DATA) &&
+        (dwType != REG_DWORD || cbValue != sizeof *pdwValue))
+        return ERROR_DATATYPE_MISMATCH;
+    return lResult;
 }

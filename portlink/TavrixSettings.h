@@ -1,0 +1,29 @@
+#pragma once
+
+#include "framework/CString.h"
+
+// The deployer's settings of the port-link library, which the program reads
+// too. Each is looked up in four places in this order, and the first that
+// has the value decides, even when it cannot be used: Group Policy's for the
+// machine (Software\Policies\Kestrin\Tavrix in HKEY_LOCAL_MACHINE), Group
+// Policy's for the user (the same in HKEY_CURRENT_USER), the user's own
+// (Software\Kestrin\Tavrix in HKEY_CURRENT_USER) and the machine's (the same
+// in HKEY_LOCAL_MACHINE). Each HKEY_LOCAL_MACHINE place is read as 32-bit
+// programs see it and then as 64-bit programs do, so that a machine-wide
+// setting counts whichever reg.exe made it.
+
+// A port's setting: the string value named as the port in the places' Ports
+// subkey. ERROR_SUCCESS with its text (REG_EXPAND_SZ expanded),
+// ERROR_FILE_NOT_FOUND when it has none, TAVRIX_ERROR_BAD_SETTING for a
+// value of another type, TAVRIX_ERROR_UNDEFINED_VARIABLE for one that names
+// a variable not defined here, or TAVRIX_ERROR_UNREADABLE_SETTING with the
+// reason.
+DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting);
+
+// How long the library waits for a device, and the program for the spooler:
+// the REG_DWORD TimeoutSeconds, from 1 to 60, DEFAULT_TIMEOUT_SECONDS where
+// there is none. TAVRIX_ERROR_BAD_TIMEOUT for a value of another type or out
+// of range, TAVRIX_ERROR_UNREADABLE_SETTING with the reason for one that
+// cannot be read.
+const DWORD DEFAULT_TIMEOUT_SECONDS = 5;
+DWORD ReadTimeoutSetting(DWORD* pdwSeconds);
