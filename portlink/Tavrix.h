@@ -10,9 +10,15 @@
 // A member that fails returns 0 and leaves the reason in the thread's
 // last-error code: the system's own code (ERROR_SHARING_VIOLATION for a busy
 // port, WSAECONNREFUSED, ...), ERROR_TIMEOUT for a device that did not answer
-// or take the bytes within 5 seconds, ERROR_INVALID_PARAMETER for a port
-// number outside the table or a mode other than 0, or one of the library's
-// own (TavrixError.h).
+// or take the bytes in time, ERROR_INVALID_PARAMETER for a port number
+// outside the table or a mode other than 0, or one of the library's own
+// (TavrixError.h).
+//
+// No member waits for a device, a driver or a server longer than the
+// deployer's TimeoutSeconds (TavrixSettings.h) and a moment: the work runs
+// on a thread of its own, which the caller stops waiting for on time. What
+// such a thread opens afterwards it closes unused, and it never writes
+// after its caller has been told that the write failed.
 #ifdef TAVRIX2_BUILD
 #define TAVRIX_API __declspec(dllexport)
 #define TAVRIX_INLINE_API
@@ -33,7 +39,9 @@ public:
     // any other value opens nothing. Nonzero when the port is open.
     TAVRIX_API virtual int OpenComm(int mode);
     // Writes all length bytes: length on success, 0 when not all of them
-    // were taken within 5 seconds. Over TCP a write is the whole job: it
+    // were taken in time. A failure after which the bytes may still reach
+    // the device says so (TAVRIX_ERROR_MAY_HAVE_ARRIVED, or
+    // TAVRIX_ERROR_NOT_CONFIRMED). Over TCP a write is the whole job: it
     // succeeds once the printer has closed the connection after the bytes,
     // and the link takes no more.
     TAVRIX_API unsigned long Write(const char* data, unsigned long length);
@@ -51,4 +59,5 @@ private:
     int m_nConnect;
     CString m_strOutputFileName;
     CPortLink* m_pLink;
+    DWORD m_dwTimeoutMs; // the deployer's TimeoutSeconds, read at OpenComm
 };

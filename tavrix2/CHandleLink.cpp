@@ -1,6 +1,8 @@
 #include "CHandleLink.h"
 
+#include "framework/AfxLoadProc.h"
 #include "portlink/RegistryValue.h"
+#include "portlink/TavrixError.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ CHandleLink::~CHandleLink() {
     CloseHandle(m_hWritten);
 }
 
-CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
+CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort, DWORD dwTimeoutMs) {
     HANDLE hFile = OpenExisting(pszPath);
     if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
         hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
@@ -55,14 +57,16 @@ CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
         ApplyLineSettings(hFile, pszComPort);
     // The driver gives up on a write too, where it can; files have no
     // driver to ask.
-    if (GetFileType(hFile) != FILE_TYPE_DISK) {
+    BOOL bFile = GetFileType(hFile) == FILE_TYPE_DISK;
+    if (!bFile) {
         COMMTIMEOUTS timeouts = {};
-        timeouts.WriteTotalTimeoutConstant = LINK_TIMEOUT_MS;
+        timeouts.WriteTotalTimeoutConstant = dwTimeoutMs;
         SetCommTimeouts(hFile, &timeouts);
     }
 
     HANDLE hWritten = CreateEventA(NULL, TRUE, FALSE, NULL);
-    CHandleLink* pLink = hWritten != NULL ? new CHandleLink(hFile, hWritten) : NULL;
+    CHandleLink* pLink =
+        hWritten != NULL ? new CHandleLink(hFile, hWritten, bFile, dwTimeoutMs) : NULL;
     if (pLink == NULL) {
         DWORD dwError = hWritten != NULL ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
         CloseHandle(hFile);
@@ -74,6 +78,29 @@ CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort) {
 }
 
 BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
+    LARGE_INTEGER liStart = {};
+    if (m_bFile && !GetFileSizeEx(m_hFile, &liStart))
+        return FALSE;
+    DWORD cbTaken = 0;
+    if (WriteInTime(pData, cbData, &cbTaken))
+        return TRUE;
+    DWORD dwError = GetLastError();
+    BOOL bCutBack =
+        m_bFile && SetFilePointerEx(m_hFile, liStart, NULL, FILE_BEGIN) && SetEndOfFile(m_hFile);
+    SetLastError(cbTaken > 0 && !bCutBack ? TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError)
+                                          : dwError);
+    return FALSE;
+}
+
+void CHandleLink::Cancel() {
+    // Vista and later; a write to a file on a share blocks in WriteFile
+    // itself, whatever the handle was opened for.
+    BOOL(WINAPI * pfnCancelIoEx)(HANDLE, LPOVERLAPPED);
+    if (AfxBindSystemProc(&pfnCancelIoEx, "kernel32.dll", "CancelIoEx"))
+        pfnCancelIoEx(m_hFile, NULL);
+}
+
+BOOL CHandleLink::WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken) {
     DWORD dwStart = GetTickCount();
     while (cbData > 0) {
         DWORD dwLeftMs = TimeLeftMs(dwStart);
@@ -82,9 +109,16 @@ BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
             SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
-        if (!WriteWithin(pData, cbData, dwLeftMs, &cbWritten))
+        BOOL bWritten = WriteWithin(pData, cbData, dwLeftMs, &cbWritten);
+        *pcbTaken += cbWritten;
+        if (!bWritten)
             return FALSE;
-        // A device whose own timeout passed without taking a byte gave up.
+        // A file that takes less than all is full; a device whose own
+        // timeout passed without taking a byte gave up.
+        if (m_bFile && cbWritten < cbData) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
         if (cbWritten == 0) {
             SetLastError(ERROR_TIMEOUT);
             return FALSE;
@@ -110,8 +144,9 @@ BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs
     if (WaitForSingleObject(m_hWritten, dwTimeoutMs) == WAIT_OBJECT_0)
         return GetOverlappedResult(m_hFile, &overlapped, pcbWritten, FALSE);
     // Every device, pipe and file can be stopped this way, and the write
-    // must be over before its buffer and OVERLAPPED go. One that finishes
-    // before the cancel takes still counts.
+    // must be over before its buffer and OVERLAPPED go: a driver that never
+    // lets go holds this thread, which the caller has stopped waiting for.
+    // One that finishes before the cancel takes still counts.
     CancelIo(m_hFile);
     if (GetOverlappedResult(m_hFile, &overlapped, pcbWritten, TRUE))
         return TRUE;

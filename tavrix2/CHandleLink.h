@@ -12,14 +12,20 @@ public:
     // pipe as it is, a file (made if there is none yet) to append to. A
     // serial port, named by pszComPort (COM3) when the path is one, gets the
     // line settings Windows keeps for it.
-    static CHandleLink* Open(LPCSTR pszPath, LPCSTR pszComPort);
+    static CHandleLink* Open(LPCSTR pszPath, LPCSTR pszComPort, DWORD dwTimeoutMs);
 
+    // A file takes whole writes only: one that stops part-way, on a full
+    // disk or a share that stops answering, is cut back to where it began.
     BOOL WriteAll(const char* pData, DWORD cbData) override;
+    void Cancel() override;
 
 private:
-    CHandleLink(HANDLE hFile, HANDLE hWritten) : m_hFile(hFile), m_hWritten(hWritten) {}
+    CHandleLink(HANDLE hFile, HANDLE hWritten, BOOL bFile, DWORD dwTimeoutMs)
+        : CPortLink(dwTimeoutMs), m_hFile(hFile), m_hWritten(hWritten), m_bFile(bFile) {}
+    BOOL WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken);
     BOOL WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs, DWORD* pcbWritten);
 
     HANDLE m_hFile;    // opened for overlapped writes
     HANDLE m_hWritten; // signalled when a write has finished
+    BOOL m_bFile;      // a disk file rather than a device or a pipe
 };

@@ -1,97 +1,11 @@
 #include "CSocketLink.h"
 
-#include "framework/CString.h"
-#include "portlink/Tavrix.h"
+#include <string.h>
+
+#include "portlink/TavrixError.h"
 #include "tavrix2/Winsock.h"
 
 namespace {
-
-// A name lookup has no time limit of its own, so it runs on a thread that
-// the link stops waiting for when its time is up. The thread holds a
-// reference to the lookup and to this module, and may end after the link.
-struct LOOKUP {
-    LOOKUP(LPCSTR pszHost, LPCSTR pszService)
-        : cRefs(1), strHost(pszHost), strService(pszService), pAddresses(NULL), nError(0),
-          hModule(NULL) {}
-
-    static void* operator new(size_t cb) noexcept { return malloc(cb); }
-    static void operator delete(void* p) { free(p); }
-
-    LONG cRefs;
-    CString strHost;
-    CString strService;
-    addrinfo* pAddresses;
-    int nError;
-    HMODULE hModule;
-};
-
-void ReleaseLookup(LOOKUP* pLookup) {
-    const WINSOCK_API& ws = Winsock();
-    if (InterlockedDecrement(&pLookup->cRefs) != 0)
-        return;
-    if (pLookup->pAddresses != NULL)
-        ws.freeaddrinfo(pLookup->pAddresses);
-    delete pLookup;
-}
-
-DWORD WINAPI LookupThread(LPVOID pvLookup) {
-    const WINSOCK_API& ws = Winsock();
-    LOOKUP* pLookup = static_cast<LOOKUP*>(pvLookup);
-    HMODULE hModule = pLookup->hModule;
-    WSADATA data;
-    pLookup->nError = ws.WSAStartup(MAKEWORD(2, 2), &data);
-    bool bStarted = pLookup->nError == 0;
-    if (bStarted) {
-        addrinfo hints = {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_protocol = IPPROTO_TCP;
-        pLookup->nError =
-            ws.getaddrinfo(pLookup->strHost, pLookup->strService, &hints, &pLookup->pAddresses);
-    }
-    ReleaseLookup(pLookup);
-    if (bStarted)
-        ws.WSACleanup();
-    FreeLibraryAndExitThread(hModule, 0);
-    return 0;
-}
-
-HANDLE StartLookupThread(LOOKUP* pLookup) {
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(&LookupThread), &pLookup->hModule))
-        return NULL;
-    InterlockedIncrement(&pLookup->cRefs);
-    HANDLE hThread = CreateThread(NULL, 0, LookupThread, pLookup, 0, NULL);
-    if (hThread == NULL) {
-        DWORD dwError = GetLastError();
-        FreeLibrary(pLookup->hModule);
-        InterlockedDecrement(&pLookup->cRefs);
-        SetLastError(dwError);
-    }
-    return hThread;
-}
-
-// The host's addresses, found within the timeout; NULL with the reason when
-// there are none. The caller releases the lookup.
-LOOKUP* LookUp(LPCSTR pszHost, LPCSTR pszService, DWORD dwTimeoutMs) {
-    LOOKUP* pLookup = new LOOKUP(pszHost, pszService);
-    if (pLookup == NULL) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return NULL;
-    }
-    HANDLE hThread = StartLookupThread(pLookup);
-    DWORD dwError = GetLastError();
-    if (hThread != NULL) {
-        dwError = WaitForSingleObject(hThread, dwTimeoutMs) == WAIT_OBJECT_0 ? pLookup->nError
-                                                                             : ERROR_TIMEOUT;
-        CloseHandle(hThread);
-    }
-    if (dwError == ERROR_SUCCESS)
-        return pLookup;
-    ReleaseLookup(pLookup);
-    SetLastError(dwError);
-    return NULL;
-}
 
 // FD_ISSET without Winsock's own function for it.
 bool IsInSet(SOCKET s, const fd_set& set) {
@@ -143,13 +57,53 @@ DWORD ConnectWithin(SOCKET s, const addrinfo* pAddress, DWORD dwTimeoutMs) {
     return nError != 0 ? nError : WSAECONNREFUSED;
 }
 
-// Tries the addresses in turn until one connects, all within the timeout
-// counted from dwStart.
-SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
+// Resets the connection: whatever was not yet taken is dropped.
+void Abort(SOCKET s) {
+    const WINSOCK_API& ws = Winsock();
+    linger noLinger = {1, 0};
+    ws.setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&noLinger),
+                  sizeof noLinger);
+    ws.closesocket(s);
+}
+
+int CountAddresses(const addrinfo* pAddresses) {
+    int cAddresses = 0;
+    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next)
+        ++cAddresses;
+    return cAddresses;
+}
+
+} // namespace
+
+bool IsUnspecifiedAddress(const sockaddr* pAddress) {
+    if (pAddress->sa_family == AF_INET)
+        return reinterpret_cast<const sockaddr_in*>(pAddress)->sin_addr.s_addr == INADDR_ANY;
+    if (pAddress->sa_family != AF_INET6)
+        return false;
+    // ::ffff:0.0.0.0 is 0.0.0.0 to a socket of both kinds.
+    static const BYTE ANY[16] = {};
+    static const BYTE MAPPED_ANY[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+    const BYTE* pb = reinterpret_cast<const sockaddr_in6*>(pAddress)->sin6_addr.s6_addr;
+    return memcmp(pb, ANY, sizeof ANY) == 0 || memcmp(pb, MAPPED_ANY, sizeof MAPPED_ANY) == 0;
+}
+
+namespace {
+
+// Tries the addresses in turn until one connects, each in its share of what
+// is left of the timeout counted from dwStart, so that one that is never
+// answered does not leave the next without time.
+SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) {
     const WINSOCK_API& ws = Winsock();
     DWORD dwError = WSAHOST_NOT_FOUND;
-    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next) {
-        DWORD dwLeftMs = TimeLeftMs(dwStart);
+    int cLeft = CountAddresses(pAddresses);
+    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next, --cLeft) {
+        if (IsUnspecifiedAddress(p->ai_addr)) {
+            if (dwError == WSAHOST_NOT_FOUND)
+                dwError = TAVRIX_ERROR_UNSPECIFIED_ADDRESS;
+            continue;
+        }
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        DWORD dwLeftMs = dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
         if (dwLeftMs == 0) {
             dwError = ERROR_TIMEOUT;
             break;
@@ -159,10 +113,10 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
             dwError = ws.WSAGetLastError();
             continue;
         }
-        dwError = ConnectWithin(s, p, dwLeftMs);
+        dwError = ConnectWithin(s, p, dwLeftMs / cLeft);
         if (dwError == ERROR_SUCCESS)
             return s;
-        ws.closesocket(s);
+        Abort(s);
     }
     SetLastError(dwError);
     return INVALID_SOCKET;
@@ -172,12 +126,14 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwStart) {
 
 CSocketLink::~CSocketLink() {
     const WINSOCK_API& ws = Winsock();
-    ws.shutdown(m_socket, SD_SEND);
-    ws.closesocket(m_socket);
+    if (m_bConfirmed)
+        ws.closesocket(m_socket);
+    else
+        Abort(m_socket);
     ws.WSACleanup();
 }
 
-CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
+CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTimeoutMs) {
     DWORD dwStart = GetTickCount();
     if (!LoadWinsock())
         return NULL;
@@ -189,18 +145,25 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
         SetLastError(nError);
         return NULL;
     }
+    // The lookup has no time limit of its own: the caller stops waiting for
+    // this thread when its time is up.
+    addrinfo hints = {};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* pAddresses = NULL;
+    nError = ws.getaddrinfo(pszHost, pszService, &hints, &pAddresses);
     SOCKET s = INVALID_SOCKET;
-    if (LOOKUP* pLookup = LookUp(pszHost, pszService, TimeLeftMs(dwStart))) {
-        s = ConnectAny(pLookup->pAddresses, dwStart);
-        DWORD dwError = GetLastError();
-        ReleaseLookup(pLookup);
-        SetLastError(dwError);
+    if (nError == 0) {
+        s = ConnectAny(pAddresses, dwTimeoutMs, dwStart);
+        nError = GetLastError();
+        ws.freeaddrinfo(pAddresses);
     }
-    CSocketLink* pLink = s != INVALID_SOCKET ? new CSocketLink(s) : NULL;
+    CSocketLink* pLink = s != INVALID_SOCKET ? new CSocketLink(s, dwTimeoutMs) : NULL;
     if (pLink == NULL) {
-        DWORD dwError = s != INVALID_SOCKET ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
+        DWORD dwError = s != INVALID_SOCKET ? ERROR_NOT_ENOUGH_MEMORY : nError;
         if (s != INVALID_SOCKET)
-            ws.closesocket(s);
+            Abort(s);
         ws.WSACleanup();
         SetLastError(dwError);
     }
@@ -208,11 +171,27 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService) {
 }
 
 BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
+    const WINSOCK_API& ws = Winsock();
     DWORD dwStart = GetTickCount();
-    return SendAll(pData, cbData, dwStart) && ConfirmTaken(dwStart);
+    // A printer that took the connection and closed it again would leave
+    // the bytes in our own buffers and its close to be read as the job's end.
+    char chPeek;
+    int cbPeeked =
+        WaitReady(m_socket, true, NULL, 0) == 1 ? ws.recv(m_socket, &chPeek, 1, MSG_PEEK) : 1;
+    if (cbPeeked <= 0) {
+        SetLastError(cbPeeked == 0 ? TAVRIX_ERROR_PEER_CLOSED : ws.WSAGetLastError());
+        return FALSE;
+    }
+    DWORD cbSent = 0;
+    if (SendAll(pData, cbData, dwStart, &cbSent) && ConfirmTaken(dwStart))
+        return TRUE;
+    DWORD dwError = GetLastError();
+    if (cbSent > 0 && dwError != TAVRIX_ERROR_NOT_CONFIRMED)
+        SetLastError(TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError));
+    return FALSE;
 }
 
-BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart) {
+BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart, DWORD* pcbSent) {
     const WINSOCK_API& ws = Winsock();
     while (cbData > 0) {
         DWORD dwLeftMs = TimeLeftMs(dwStart);
@@ -222,11 +201,14 @@ BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart) {
             return FALSE;
         }
         int cbSent = ws.send(m_socket, pData, static_cast<int>(cbData), 0);
-        if (cbSent == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK)
+        if (cbSent == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK) {
+            SetLastError(ws.WSAGetLastError());
             return FALSE;
+        }
         if (cbSent > 0) {
             pData += cbSent;
             cbData -= static_cast<DWORD>(cbSent);
+            *pcbSent += static_cast<DWORD>(cbSent);
         }
     }
     return TRUE;
@@ -246,8 +228,10 @@ BOOL CSocketLink::ConfirmTaken(DWORD dwStart) {
         // What the printer says back is not asked for; its close is.
         char buffer[256];
         int cbReceived = ws.recv(m_socket, buffer, sizeof buffer, 0);
-        if (cbReceived == 0)
+        if (cbReceived == 0) {
+            m_bConfirmed = TRUE;
             return TRUE;
+        }
         if (cbReceived == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK) {
             SetLastError(ws.WSAGetLastError());
             return FALSE;

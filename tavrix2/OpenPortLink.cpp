@@ -2,21 +2,24 @@
 
 #include "tavrix2/CHandleLink.h"
 #include "tavrix2/CSocketLink.h"
+#include "tavrix2/CSpoolerLink.h"
 #include "tavrix2/UsbPrinters.h"
 
-CPortLink* OpenPortLink(const PORT_TARGET& target) {
+CPortLink* OpenPortLink(const PORT_TARGET& target, DWORD dwTimeoutMs) {
     switch (target.kind) {
     case TARGET_PATH:
-        return CHandleLink::Open(target.strPath, target.strComPort);
+        return CHandleLink::Open(target.strPath, target.strComPort, dwTimeoutMs);
     case TARGET_TCP:
-        return CSocketLink::Connect(target.strPath, target.strService);
+        return CSocketLink::Connect(target.strPath, target.strService, dwTimeoutMs);
     case TARGET_USB_PRINTER: {
         CString strPath = FindUsbPrinterPath(target.nUsbIndex);
         if (!strPath.IsEmpty())
-            return CHandleLink::Open(strPath, "");
+            return CHandleLink::Open(strPath, "", dwTimeoutMs);
         SetLastError(ERROR_DEVICE_NOT_CONNECTED);
         return NULL;
     }
+    case TARGET_PRINTER:
+        return CSpoolerLink::Open(target.strPath, dwTimeoutMs);
     case TARGET_NONE:
         break;
     }

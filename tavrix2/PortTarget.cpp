@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "portlink/PortTable.h"
+#include "portlink/SettingText.h"
 #include "portlink/TavrixError.h"
 
 namespace {
@@ -101,5 +102,16 @@ PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
     // device: the bytes would go where the deployer did not point them.
     if (dwResult != ERROR_SUCCESS)
         return NoTarget(dwResult);
-    return nPort == PORT_TCPIP ? TcpTarget(strSetting) : PathTarget(strSetting);
+    if (LPCSTR pszPrinter = PrinterOfSetting(strSetting)) {
+        if (*pszPrinter == '\0')
+            return NoTarget(TAVRIX_ERROR_NO_SETTING);
+        PORT_TARGET target = Target(TARGET_PRINTER);
+        target.strPath = pszPrinter;
+        return target;
+    }
+    if (nPort == PORT_TCPIP)
+        return TcpTarget(strSetting);
+    // A path that depends on the folder the program was started in would
+    // make a file wherever the host happened to be.
+    return IsFullPath(strSetting) ? PathTarget(strSetting) : NoTarget(TAVRIX_ERROR_NOT_FULL_PATH);
 }

@@ -21,9 +21,9 @@ BOOL LoadWinsock() {
                     Bind(ws.getaddrinfo, "getaddrinfo") && Bind(ws.freeaddrinfo, "freeaddrinfo") &&
                     Bind(ws.socket, "socket") && Bind(ws.ioctlsocket, "ioctlsocket") &&
                     Bind(ws.connect, "connect") && Bind(ws.select, "select") &&
-                    Bind(ws.getsockopt, "getsockopt") && Bind(ws.send, "send") &&
-                    Bind(ws.recv, "recv") && Bind(ws.shutdown, "shutdown") &&
-                    Bind(ws.closesocket, "closesocket");
+                    Bind(ws.getsockopt, "getsockopt") && Bind(ws.setsockopt, "setsockopt") &&
+                    Bind(ws.send, "send") && Bind(ws.recv, "recv") &&
+                    Bind(ws.shutdown, "shutdown") && Bind(ws.closesocket, "closesocket");
     return s_bLoaded;
 }
 

@@ -16,6 +16,7 @@ struct WINSOCK_API {
     decltype(&::connect) connect;
     decltype(&::select) select;
     decltype(&::getsockopt) getsockopt;
+    decltype(&::setsockopt) setsockopt;
     decltype(&::send) send;
     decltype(&::recv) recv;
     decltype(&::shutdown) shutdown;

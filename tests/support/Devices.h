@@ -33,6 +33,16 @@ public:
     PortSetting(const char* pszPort, const std::string& value, DWORD dwType = REG_SZ);
 };
 
+// The library's TimeoutSeconds for one test, in HKEY_CURRENT_USER: every wait
+// of a test is bounded by far less than the default 5 seconds.
+const char* const SETTINGS_KEY = "Software\\Kestrin\\Tavrix";
+class TimeoutSetting : public RegistrySetting {
+public:
+    explicit TimeoutSetting(DWORD dwSeconds = 1)
+        : RegistrySetting(HKEY_CURRENT_USER, SETTINGS_KEY, "TimeoutSeconds",
+                          std::string(reinterpret_cast<const char*>(&dwSeconds), 4), REG_DWORD) {}
+};
+
 // The file the test prefix's LPT1 writes to.
 std::string ParallelPortFile();
 

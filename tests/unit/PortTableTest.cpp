@@ -1,4 +1,5 @@
 #include "portlink/PortTable.h"
+#include "portlink/SettingText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,24 @@ TEST(PortTable, EverythingElseIsNoPort) {
     for (const char* psz : {"com1:", "COM10:", "FILE:", "QORUSB1", "ZOVAVA0", "LPT1:,LPT2:", "",
                             ":", "COM9:", " COM1:", "Com1:", "COM1::", "USB001", "nul:"})
         EXPECT_EQ(IndexOfSpoolerPort(psz), -1) << '"' << psz << '"';
+}
+
+// A path setting must not depend on the folder the host started Kestrin in.
+TEST(SettingText, OnlyFullPathsAreTargets) {
+    for (const char* psz : {"C:\\Labels\\device.out", "z:/out.prn", "\\\\server\\share\\d.out",
+                            "//server/share/d.out", "\\\\.\\COM12", "\\\\?\\usb#vid_1#1#{x}"})
+        EXPECT_TRUE(IsFullPath(psz)) << psz;
+    for (const char* psz : {"device.out", "C:device.out", "\\device.out", "/device.out", ".\\d.out",
+                            "%UNDEFINED%device.out", "\\\\", "\\\\\\x", "1:\\x", ""})
+        EXPECT_FALSE(IsFullPath(psz)) << psz;
+}
+
+TEST(SettingText, PrinterPrefixInAnyCaseNamesAWindowsPrinter) {
+    EXPECT_STREQ(PrinterOfSetting("printer:Label"), "Label");
+    EXPECT_STREQ(PrinterOfSetting("PRINTER:\\\\srv\\Label"), "\\\\srv\\Label");
+    EXPECT_STREQ(PrinterOfSetting("Printer:"), "");
+    for (const char* psz : {"printer", "printers:x", "C:\\printer:x", "", "printer;x"})
+        EXPECT_EQ(PrinterOfSetting(psz), nullptr) << psz;
 }
 
 } // namespace

@@ -79,10 +79,11 @@ TEST_F(PortTarget, SettingsOverrideDefaults) {
         {16, "\\\\?\\usb#vid_1234&pid_0001#1#{28d78fad-5a12-11d1-ae5b-0000f803a8c2}", ""},
         {12, "C:\\out\\device.bin", ""},
         {8, "\\\\.\\COM12", "COM12"},
-        {9, "com4:", "com4"},
+        {9, "\\\\.\\com4:", "com4"},
         {10, "\\\\?\\COM2", "COM2"},
-        {3, "COM0", ""},
-        {4, "COM1x", ""},
+        {3, "\\\\.\\COM0", ""},
+        {4, "\\\\.\\COM1x", ""},
+        {5, "\\\\server\\share\\COM6", ""},
     };
     for (const auto& s : settings)
         Set(g_rgpszPortNames[s.nPort], s.pszSetting);
@@ -96,12 +97,26 @@ TEST_F(PortTarget, SettingsOverrideDefaults) {
 }
 
 // A setting that cannot be used is a failure of its own: the bytes never go
-// to the port's physical device instead.
+// to the port's physical device instead, nor into the current folder.
 TEST_F(PortTarget, UnusableSettingLeadsNowhere) {
     g_settings["LPT2"] = {TAVRIX_ERROR_BAD_SETTING, ""};
-    PORT_TARGET target = Choose(9);
-    EXPECT_EQ(target.kind, TARGET_NONE);
-    EXPECT_EQ(target.dwError, TAVRIX_ERROR_BAD_SETTING);
+    EXPECT_EQ(Choose(9).kind, TARGET_NONE);
+    EXPECT_EQ(Choose(9).dwError, TAVRIX_ERROR_BAD_SETTING);
+    for (const char* pszSetting : {"device.out", "COM4:", "C:device.out", "printer:"}) {
+        Set("LPT3", pszSetting);
+        EXPECT_EQ(Choose(10).kind, TARGET_NONE) << pszSetting;
+        EXPECT_NE(Choose(10).dwError, DWORD(ERROR_SUCCESS)) << pszSetting;
+    }
+}
+
+// Any port, TCPIP too, may be pointed at a printer Windows already has.
+TEST_F(PortTarget, PrinterSettingOfAnyPortNamesAWindowsPrinter) {
+    for (int nPort : {0, 12, 13, 17}) {
+        Set(g_rgpszPortNames[nPort], "Printer:\\\\srv\\Label 2");
+        PORT_TARGET target = Choose(nPort);
+        EXPECT_EQ(target.kind, TARGET_PRINTER) << nPort;
+        EXPECT_STREQ(target.strPath, "\\\\srv\\Label 2");
+    }
 }
 
 TEST_F(PortTarget, OutputFileNameComesBeforeTheFilesSetting) {
