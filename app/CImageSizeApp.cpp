@@ -22,7 +22,8 @@ BOOL CImageSizeApp::InitInstance() {
     dlg.DoModal();
     m_pMainWnd = NULL;
 
-    // The host learns from the exit code whether a size reached the device.
-    m_nExitCode = dlg.HasSentSize() ? 0 : 1;
+    // The host learns from the exit code whether a size reached the device:
+    // 0 it did, 1 it did not, 2 it may have (a send failed part-way).
+    m_nExitCode = dlg.HasSentSize() ? 0 : dlg.MayHaveSentSize() ? 2 : 1;
     return FALSE;
 }

@@ -26,6 +26,8 @@ size_t Expand(LPCSTR pszFormat, LPCSTR const* rgpsz, int nString, char* pch) {
     return cch;
 }
 
+} // namespace
+
 void AfxFormatStrings(CString& rString, UINT nIDS, LPCSTR const* rgpsz, int nString) {
     CString strFormat;
     strFormat.LoadString(nIDS);
@@ -38,8 +40,6 @@ void AfxFormatStrings(CString& rString, UINT nIDS, LPCSTR const* rgpsz, int nStr
     }
     free(pch);
 }
-
-} // namespace
 
 void AfxFormatString1(CString& rString, UINT nIDS, LPCSTR lpsz1) {
     AfxFormatStrings(rString, nIDS, &lpsz1, 1);

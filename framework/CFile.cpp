@@ -8,26 +8,25 @@ CFile::~CFile() {
 
 BOOL CFile::Open(LPCWSTR pszFileName, UINT nOpenFlags) {
     Close();
-    if ((nOpenFlags & ~osDeleteOnClose) != modeRead) {
+    if ((nOpenFlags & ~(osDeleteOnClose | osNoFollow)) != modeRead) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     bool bDeleteOnClose = (nOpenFlags & osDeleteOnClose) != 0;
+    DWORD dwFlags = bDeleteOnClose ? FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL;
+    if (nOpenFlags & osNoFollow)
+        dwFlags |= FILE_FLAG_OPEN_REPARSE_POINT;
     m_hFile = CreateFileW(pszFileName, GENERIC_READ | (bDeleteOnClose ? DELETE : 0), 0, NULL,
-                          OPEN_EXISTING,
-                          bDeleteOnClose ? FILE_FLAG_DELETE_ON_CLOSE : FILE_ATTRIBUTE_NORMAL, NULL);
+                          OPEN_EXISTING, dwFlags, NULL);
     return m_hFile != INVALID_HANDLE_VALUE;
 }
 
-ULONGLONG CFile::GetLength() const {
-    LARGE_INTEGER liSize;
-    if (!GetFileSizeEx(m_hFile, &liSize))
-        return 0;
-    return static_cast<ULONGLONG>(liSize.QuadPart);
+BOOL CFile::GetInformation(BY_HANDLE_FILE_INFORMATION* pInfo) const {
+    return GetFileInformationByHandle(m_hFile, pInfo);
 }
 
-BOOL CFile::GetLastWriteTime(FILETIME* pftWritten) const {
-    return ::GetFileTime(m_hFile, NULL, NULL, pftWritten);
+DWORD CFile::GetType() const {
+    return ::GetFileType(m_hFile);
 }
 
 UINT CFile::Read(void* lpBuf, UINT nCount) {

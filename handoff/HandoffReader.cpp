@@ -14,12 +14,13 @@ namespace {
 const DWORD HELD_FILE_PATIENCE_MS = 2000;
 const DWORD HELD_FILE_RETRY_MS = 50;
 
-struct HANDOFF {
-    HANDOFF() : bFound(FALSE), ftWritten() {}
+// One of the two places a hand-off may be in, as found.
+struct HANDOFF_COPY {
+    HANDOFF_COPY() : bFound(FALSE), ftWritten() { handoff.status = HANDOFF_NONE; }
 
     BOOL bFound;
     FILETIME ftWritten;
-    CString strName;
+    HANDOFF handoff;
 };
 
 CString NameOf(LPCSTR pch, size_t cch) {
@@ -69,14 +70,16 @@ CString DecodeHandoff(unsigned char* pb, size_t cb) {
 
 // Opens the hand-off so that closing it deletes it: reading and deleting are
 // one step, and a hand-off that the host writes meanwhile is not deleted
-// unread. A read-only hand-off refuses that; it is opened to be read only,
-// and *pbDeleteOnClose says so.
+// unread. A link is opened, and so deleted, as itself. A read-only hand-off
+// refuses that; it is opened to be read only, and *pbDeleteOnClose says so.
 BOOL OpenHandoff(CFile& file, LPCWSTR pszPath, DWORD dwStart, BOOL* pbDeleteOnClose) {
     for (;;) {
-        *pbDeleteOnClose = file.Open(pszPath, CFile::modeRead | CFile::osDeleteOnClose);
+        *pbDeleteOnClose =
+            file.Open(pszPath, CFile::modeRead | CFile::osNoFollow | CFile::osDeleteOnClose);
         if (*pbDeleteOnClose)
             return TRUE;
-        if (GetLastError() == ERROR_ACCESS_DENIED && file.Open(pszPath, CFile::modeRead))
+        if (GetLastError() == ERROR_ACCESS_DENIED &&
+            file.Open(pszPath, CFile::modeRead | CFile::osNoFollow))
             return TRUE;
         if (GetLastError() != ERROR_SHARING_VIOLATION ||
             GetTickCount() - dwStart >= HELD_FILE_PATIENCE_MS)
@@ -85,41 +88,62 @@ BOOL OpenHandoff(CFile& file, LPCWSTR pszPath, DWORD dwStart, BOOL* pbDeleteOnCl
     }
 }
 
+// The name in the file's content, read in one piece.
+HANDOFF ReadName(CFile& file, DWORD cbFile) {
+    HANDOFF handoff = {HANDOFF_NONE, CString()};
+    unsigned char* pb = static_cast<unsigned char*>(malloc(cbFile > 0 ? cbFile : 1));
+    if (pb != NULL && file.Read(pb, cbFile) == cbFile)
+        handoff.strName = DecodeHandoff(pb, cbFile);
+    free(pb);
+    if (!handoff.strName.IsEmpty())
+        handoff.status = HANDOFF_NAMED;
+    return handoff;
+}
+
 // Reads one copy of the hand-off and consumes it.
-HANDOFF ReadHandoff(LPCWSTR pszPath, DWORD dwStart) {
-    HANDOFF handoff;
+HANDOFF_COPY ReadCopy(LPCWSTR pszPath, DWORD dwStart) {
+    HANDOFF_COPY copy;
     CFile file;
     BOOL bDeleteOnClose = FALSE;
     if (!OpenHandoff(file, pszPath, dwStart, &bDeleteOnClose))
-        return handoff;
-    handoff.bFound = TRUE;
-    file.GetLastWriteTime(&handoff.ftWritten);
-    ULONGLONG cbFile = file.GetLength();
-    // One read of the whole file: it must fit one ReadFile and one block.
-    unsigned char* pb = NULL;
-    if (cbFile < MAXDWORD)
-        pb = static_cast<unsigned char*>(malloc(cbFile > 0 ? static_cast<size_t>(cbFile) : 1));
-    UINT cbRead = pb != NULL ? file.Read(pb, static_cast<UINT>(cbFile)) : 0;
-    file.Close();
-    if (!bDeleteOnClose)
-        DeleteFileW(pszPath);
-    if (pb != NULL && cbRead == cbFile)
-        handoff.strName = DecodeHandoff(pb, cbRead);
-    free(pb);
-    return handoff;
+        return copy;
+    copy.bFound = TRUE;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.GetInformation(&info) || !IsPlainFile(info, file.GetType()))
+        copy.handoff.status = HANDOFF_NOT_PLAIN;
+    else if (info.nFileSizeHigh != 0 || info.nFileSizeLow > MAX_HANDOFF_BYTES)
+        copy.handoff.status = HANDOFF_TOO_LARGE;
+    else
+        copy.handoff = ReadName(file, info.nFileSizeLow);
+    copy.ftWritten = info.ftLastWriteTime;
+    return copy;
+}
+
+BOOL IsFullPathW(LPCWSTR psz) {
+    return (psz[0] != L'\0' && psz[1] == L':' && psz[2] == L'\\') ||
+           (psz[0] == L'\\' && psz[1] == L'\\');
+}
+
+// The user's local application data: as the environment names it, where it
+// does, so that start-up need not load the shell, whose known folder is
+// asked only where the environment has none. The shell's function is bound
+// when it is needed, so that Windows XP, which has no VirtualStore, starts.
+BOOL GetLocalAppData(WCHAR (&szFolder)[MAX_PATH]) {
+    DWORD cch = GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, MAX_PATH);
+    if (cch > 0 && cch < MAX_PATH && IsFullPathW(szFolder))
+        return TRUE;
+    decltype(&SHGetFolderPathW) pfnGetFolderPath;
+    return AfxBindSystemProc(&pfnGetFolderPath, "shell32.dll", "SHGetFolderPathW") &&
+           SUCCEEDED(
+               pfnGetFolderPath(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, szFolder));
 }
 
 // Where Windows puts what a legacy program without administrator rights
 // writes to a protected folder of the system drive: the same path, without
-// its drive, under the user's VirtualStore. Since the shell's function is
-// bound when it is needed, Windows XP, which has no VirtualStore, still
-// starts.
+// its drive, under the user's VirtualStore.
 BOOL GetVirtualStoreCopy(LPCWSTR pszPath, WCHAR (&szCopy)[MAX_PATH]) {
-    if (pszPath[0] == L'\0' || pszPath[1] != L':' || pszPath[2] != L'\\')
-        return FALSE;
-    decltype(&SHGetFolderPathW) pfnGetFolderPath;
-    if (!AfxBindSystemProc(&pfnGetFolderPath, "shell32.dll", "SHGetFolderPathW") ||
-        FAILED(pfnGetFolderPath(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, szCopy)))
+    if (pszPath[0] == L'\0' || pszPath[1] != L':' || pszPath[2] != L'\\' ||
+        !GetLocalAppData(szCopy))
         return FALSE;
     const WCHAR VIRTUAL_STORE[] = L"\\VirtualStore\\";
     LPCWSTR pszRest = pszPath + 3;
@@ -130,22 +154,47 @@ BOOL GetVirtualStoreCopy(LPCWSTR pszPath, WCHAR (&szCopy)[MAX_PATH]) {
     return TRUE;
 }
 
+BOOL ProcessMayBeVirtualised() {
+    HANDLE hToken = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        return FALSE;
+    BOOL bVirtualised = MayBeVirtualised(hToken);
+    CloseHandle(hToken);
+    return bVirtualised;
+}
+
 } // namespace
 
-CString ReadHandoffFile(LPCSTR pszPath) {
+BOOL IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info, DWORD dwFileType) {
+    return dwFileType == FILE_TYPE_DISK &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ==
+               0 &&
+           info.nNumberOfLinks == 1;
+}
+
+BOOL MayBeVirtualised(HANDLE hToken) {
+    TOKEN_ELEVATION elevation = {};
+    DWORD cbElevation = 0;
+    return GetTokenInformation(hToken, TokenElevation, &elevation, sizeof elevation,
+                               &cbElevation) &&
+           !elevation.TokenIsElevated;
+}
+
+HANDOFF ReadHandoffFile(LPCSTR pszPath, HANDLE hToken) {
     WCHAR szPath[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, pszPath, -1, szPath, MAX_PATH) == 0)
-        return CString();
+        return HANDOFF_COPY().handoff;
     DWORD dwStart = GetTickCount();
-    HANDOFF handoff = ReadHandoff(szPath, dwStart);
+    HANDOFF_COPY handoff = ReadCopy(szPath, dwStart);
     // Both copies are consumed, so that neither names a printer at a later
     // start; the one written last names it now.
     WCHAR szCopy[MAX_PATH];
-    if (GetVirtualStoreCopy(szPath, szCopy)) {
-        HANDOFF copy = ReadHandoff(szCopy, dwStart);
+    BOOL bVirtualised = hToken != NULL ? MayBeVirtualised(hToken) : ProcessMayBeVirtualised();
+    if (bVirtualised && GetVirtualStoreCopy(szPath, szCopy)) {
+        HANDOFF_COPY copy = ReadCopy(szCopy, dwStart);
         if (copy.bFound &&
             (!handoff.bFound || CompareFileTime(&copy.ftWritten, &handoff.ftWritten) > 0))
-            return copy.strName;
+            return copy.handoff;
     }
-    return handoff.strName;
+    return handoff.handoff;
 }

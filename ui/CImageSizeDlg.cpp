@@ -5,35 +5,15 @@
 #include "output/SizeCommand.h"
 #include "portlink/PortTable.h"
 #include "portlink/Tavrix.h"
+#include "portlink/TavrixSettings.h"
 #include "ui/CAboutDlg.h"
+#include "ui/SendFailure.h"
 #include "ui/resource.h"
 
 namespace {
 
 const short MIN_SIZE_MM = 0;
 const short MAX_SIZE_MM = 25000;
-
-// The system's own words for an error code, or its number.
-CString SystemMessage(DWORD dwError) {
-    LPSTR pszMessage = NULL;
-    DWORD cch = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                   FORMAT_MESSAGE_IGNORE_INSERTS,
-                               NULL, dwError, 0, reinterpret_cast<LPSTR>(&pszMessage), 0, NULL);
-    // The text ends in a line break.
-    while (cch > 0 && (pszMessage[cch - 1] == '\r' || pszMessage[cch - 1] == '\n' ||
-                       pszMessage[cch - 1] == ' '))
-        --cch;
-    CString strMessage;
-    if (cch > 0) {
-        strMessage = CString(pszMessage, static_cast<int>(cch));
-    } else {
-        char szNumber[16];
-        wsprintfA(szNumber, "%lu", dwError);
-        AfxFormatString1(strMessage, IDS_SYSTEM_ERROR, szNumber);
-    }
-    LocalFree(pszMessage);
-    return strMessage;
-}
 
 } // namespace
 
@@ -50,9 +30,12 @@ const AFX_MSGMAP* CImageSizeDlg::GetMessageMap() const {
 }
 
 CImageSizeDlg::CImageSizeDlg(CWnd* pParent)
-    : CDialog(IDD_IMAGESIZE_DIALOG, pParent), m_nSizeX(0), m_nSizeY(0), m_bSizeSent(FALSE) {
+    : CDialog(IDD_IMAGESIZE_DIALOG, pParent), m_nSizeX(0), m_nSizeY(0), m_bSizeSent(FALSE),
+      m_bMaybeSent(FALSE) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_strPrinterName = ReadHandoffFile(HANDOFF_FILE_PATH);
+    HANDOFF handoff = ReadHandoffFile(HANDOFF_FILE_PATH);
+    m_strPrinterName = handoff.strName;
+    m_nHandoffStatus = handoff.status;
 }
 
 void CImageSizeDlg::DoDataExchange(CDataExchange* pDX) {
@@ -131,20 +114,47 @@ HCURSOR CImageSizeDlg::OnQueryDragIcon() {
 }
 
 void CImageSizeDlg::OnSend() {
+    // A command that may still reach the device is not sent a second time.
+    if (m_bMaybeSent)
+        return;
     // A field that holds no sendable number is reported before the port is
     // opened, so that no port is held while the message waits for the user.
     if (!UpdateData(TRUE))
         return;
+    SEND_FAILURE failure = {STAGE_HANDOFF,    ERROR_SUCCESS, m_nHandoffStatus,
+                            m_strPrinterName, CString(),     CString(),
+                            PORT_NONE,        CString(),     0};
+    if (m_nHandoffStatus != HANDOFF_NAMED) {
+        ReportSendFailed(failure);
+        return;
+    }
+    // Every wait of a send, for the spooler as for the device, is the
+    // deployer's to set.
+    failure.stage = STAGE_TIMEOUT;
+    failure.dwError = ReadTimeoutSetting(&failure.dwTimeoutSeconds);
+    if (failure.dwError != ERROR_SUCCESS) {
+        ReportSendFailed(failure);
+        return;
+    }
     // The port is looked up afresh at every press: the printer may have moved.
-    CString strPortName;
-    BOOL bPrinterKnown = GetPrinterPortName(m_strPrinterName, &strPortName);
+    PRINTER_PORT port = GetPrinterPort(m_strPrinterName, failure.dwTimeoutSeconds * 1000);
+    failure.stage = port.dwError != ERROR_SUCCESS ? STAGE_LOOKUP : STAGE_SHARED;
+    failure.dwError = port.dwError;
+    failure.strServer = port.strServer;
+    failure.strPortName = port.strPortName;
+    // Another computer's port is never taken for one of this computer's.
+    if (port.dwError != ERROR_SUCCESS || port.bShared) {
+        ReportSendFailed(failure);
+        return;
+    }
     Tavrix link;
-    int nPort = PortNameToIndex(
-        strPortName.Left(static_cast<int>(BarePortNameLength(strPortName.GetLength()))));
-    link.SetCommPort(nPort);
+    failure.nPort = PortNameToIndex(
+        port.strPortName.Left(static_cast<int>(BarePortNameLength(port.strPortName.GetLength()))));
+    link.SetCommPort(failure.nPort);
     if (!link.OpenComm(0)) {
-        DWORD dwError = GetLastError();
-        ReportSendFailed(OpenFailureReason(bPrinterKnown, strPortName, nPort, dwError));
+        failure.stage = failure.nPort == PORT_NONE ? STAGE_PORT : STAGE_OPEN;
+        failure.dwError = GetLastError();
+        ReportSendFailed(failure);
         return;
     }
     // The values sent are those in the fields now that the port is open.
@@ -156,54 +166,29 @@ void CImageSizeDlg::OnSend() {
     char szCommand[SIZE_COMMAND_BUFFER];
     int cbCommand = FormatSizeCommand(szCommand, m_nSizeX, m_nSizeY);
     BOOL bWritten = link.Write(szCommand, cbCommand) != 0;
-    DWORD dwError = GetLastError();
+    failure.stage = STAGE_WRITE;
+    failure.dwError = GetLastError();
     link.CloseComm();
     if (!bWritten) {
-        ReportSendFailed(WriteFailureReason(strPortName, dwError));
+        ReportSendFailed(failure);
         return;
     }
     m_bSizeSent = TRUE;
     CDialog::OnOK();
 }
 
-CString CImageSizeDlg::OpenFailureReason(BOOL bPrinterKnown, const CString& strPortName, int nPort,
-                                         DWORD dwError) const {
-    CString strReason;
-    if (m_strPrinterName.IsEmpty())
-        strReason.LoadString(IDS_NO_PRINTER);
-    else if (!bPrinterKnown)
-        AfxFormatString1(strReason, IDS_UNKNOWN_PRINTER, m_strPrinterName);
-    else if (nPort == PORT_NONE)
-        AfxFormatString1(strReason, IDS_PORT_NOT_REACHED, strPortName);
-    else if (dwError == TAVRIX_ERROR_NO_SETTING)
-        AfxFormatString2(strReason, IDS_NO_SETTING, strPortName, g_rgpszPortNames[nPort]);
-    else if (dwError == TAVRIX_ERROR_BAD_SETTING)
-        AfxFormatString2(strReason, IDS_BAD_SETTING, strPortName, g_rgpszPortNames[nPort]);
-    else if (TavrixErrorKind(dwError) == TAVRIX_ERROR_UNREADABLE_SETTING)
-        AfxFormatString2(strReason, IDS_UNREADABLE_SETTING, g_rgpszPortNames[nPort],
-                         SystemMessage(TavrixErrorDetail(dwError)));
-    else if (dwError == ERROR_TIMEOUT)
-        AfxFormatString1(strReason, IDS_NO_ANSWER, strPortName);
-    else
-        AfxFormatString2(strReason, IDS_OPEN_FAILED, strPortName, SystemMessage(dwError));
-    return strReason;
-}
-
-CString CImageSizeDlg::WriteFailureReason(const CString& strPortName, DWORD dwError) const {
-    CString strReason;
-    if (dwError == ERROR_TIMEOUT)
-        AfxFormatString1(strReason, IDS_WRITE_TIMEOUT, strPortName);
-    else if (dwError == TAVRIX_ERROR_NOT_CONFIRMED)
-        AfxFormatString1(strReason, IDS_NOT_CONFIRMED, strPortName);
-    else
-        AfxFormatString2(strReason, IDS_WRITE_FAILED, strPortName, SystemMessage(dwError));
-    return strReason;
-}
-
-void CImageSizeDlg::ReportSendFailed(const CString& strReason) {
+void CImageSizeDlg::ReportSendFailed(SEND_FAILURE& failure) {
+    // The message quotes what the deployer set the port to.
+    if (failure.nPort != PORT_NONE)
+        ReadPortSetting(g_rgpszPortNames[failure.nPort], &failure.strSetting);
+    if (failure.stage == STAGE_WRITE && TavrixMayHaveArrived(failure.dwError)) {
+        m_bMaybeSent = TRUE;
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND), FALSE);
+    }
     CString strFailed;
     strFailed.LoadString(IDS_SEND_FAILED);
     CString strMessage;
-    strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed), static_cast<LPCSTR>(strReason));
+    strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed),
+                      static_cast<LPCSTR>(SendFailureReason(failure)));
     AfxMessageBox(strMessage);
 }

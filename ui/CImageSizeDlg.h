@@ -1,6 +1,9 @@
 #pragma once
 
 #include "framework/Afx.h"
+#include "handoff/HandoffReader.h"
+
+struct SEND_FAILURE;
 
 // The program's one window: the image size, X and Y in whole millimetres,
 // for the printer named by the hand-off file.
@@ -10,6 +13,9 @@ public:
 
     // Whether Send wrote the size command to the device.
     BOOL HasSentSize() const { return m_bSizeSent; }
+    // Whether a send failed after which the command may still reach the
+    // device: Send is then off, so that the size is never sent twice.
+    BOOL MayHaveSentSize() const { return m_bMaybeSent; }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -28,11 +34,7 @@ protected:
     static const AFX_MSGMAP messageMap;
 
 private:
-    // One sentence on why a send failed, naming what the user can check.
-    CString OpenFailureReason(BOOL bPrinterKnown, const CString& strPortName, int nPort,
-                              DWORD dwError) const;
-    CString WriteFailureReason(const CString& strPortName, DWORD dwError) const;
-    void ReportSendFailed(const CString& strReason);
+    void ReportSendFailed(SEND_FAILURE& failure);
 
     CSpinButtonCtrl m_spinY;
     CSpinButtonCtrl m_spinX;
@@ -40,5 +42,7 @@ private:
     int m_nSizeY;
     HICON m_hIcon;
     CString m_strPrinterName;
+    HANDOFF_STATUS m_nHandoffStatus;
     BOOL m_bSizeSent;
+    BOOL m_bMaybeSent;
 };

@@ -9,6 +9,33 @@
 
 namespace {
 
+// The token of this process, and its linked one. Wine runs every program
+// elevated, as Windows runs an administrator's elevated one; the linked
+// token is the limited one that an unelevated start of the user would get,
+// for which Windows virtualises a legacy program's writes.
+struct Tokens {
+    Tokens() : hProcess(NULL), linked() {
+        DWORD cb = 0;
+        OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hProcess);
+        GetTokenInformation(hProcess, TokenLinkedToken, &linked, sizeof linked, &cb);
+    }
+    ~Tokens() {
+        CloseHandle(linked.LinkedToken);
+        CloseHandle(hProcess);
+    }
+    HANDLE Limited() const { return IsElevated(hProcess) ? linked.LinkedToken : hProcess; }
+    HANDLE Elevated() const { return IsElevated(hProcess) ? hProcess : linked.LinkedToken; }
+    static bool IsElevated(HANDLE hToken) {
+        TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+        DWORD cb = 0;
+        GetTokenInformation(hToken, TokenElevationType, &type, sizeof type, &cb);
+        return type == TokenElevationTypeFull;
+    }
+
+    HANDLE hProcess;
+    TOKEN_LINKED_TOKEN linked;
+};
+
 class HandoffReader : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -16,9 +43,12 @@ protected:
                  "\\handoff.dat";
     }
 
-    std::string Read() { return std::string(ReadHandoffFile(m_path.c_str())); }
+    // The name, from the hand-off only, as for an elevated program.
+    std::string Read() { return static_cast<LPCSTR>(ReadAs(m_tokens.Elevated()).strName); }
+    HANDOFF ReadAs(HANDLE hToken) { return ReadHandoffFile(m_path.c_str(), hToken); }
 
     std::string m_path;
+    Tokens m_tokens;
 };
 
 TEST_F(HandoffReader, ReadsBothEncodingsAndConsumesTheFile) {
@@ -44,17 +74,20 @@ TEST_F(HandoffReader, UselessContentIsConsumedToo) {
     }
 }
 
+// A hand-off larger than a name could be is consumed unread; up to that
+// size, any content decodes without harm.
 TEST_F(HandoffReader, LargeOddAndRandomFilesDecodeWithoutHarm) {
-    // 100 MB of 16-bit text: 50 million characters of name.
-    std::string big(100 * 1000 * 1000, '\0');
-    for (size_t i = 0; i < big.size(); i += 2)
-        big[i] = 'A' + static_cast<char>(i / 2 % 26);
-    WriteFileBytes(m_path, big);
-    std::string name = Read();
-    ASSERT_EQ(name.size(), 50u * 1000 * 1000);
-    EXPECT_EQ(name.substr(0, 3), "ABC");
-    EXPECT_EQ(name.substr(name.size() - 2), std::string(1, 'A' + (50 * 1000 * 1000 - 2) % 26) +
-                                                std::string(1, 'A' + (50 * 1000 * 1000 - 1) % 26));
+    std::string largest(MAX_HANDOFF_BYTES, '\0');
+    for (size_t i = 0; i < largest.size(); i += 2)
+        largest[i] = 'A' + static_cast<char>(i / 2 % 26);
+    WriteFileBytes(m_path, largest);
+    HANDOFF handoff = ReadAs(m_tokens.Elevated());
+    EXPECT_EQ(handoff.status, HANDOFF_NAMED);
+    EXPECT_EQ(handoff.strName.GetLength(), static_cast<int>(MAX_HANDOFF_BYTES / 2));
+    WriteFileBytes(m_path, largest + "A");
+    handoff = ReadAs(m_tokens.Elevated());
+    EXPECT_EQ(handoff.status, HANDOFF_TOO_LARGE);
+    EXPECT_TRUE(handoff.strName.IsEmpty());
     EXPECT_FALSE(FileExists(m_path));
 
     WriteFileBytes(m_path, std::string("O\0d\0d", 5));
@@ -68,6 +101,40 @@ TEST_F(HandoffReader, LargeOddAndRandomFilesDecodeWithoutHarm) {
         WriteFileBytes(m_path, bytes);
         Read();
         EXPECT_FALSE(FileExists(m_path));
+    }
+}
+
+// Only a plain file names a printer: through a link, another file's first
+// bytes would become the name, and deleting it could delete that file.
+TEST_F(HandoffReader, LinkNamesNoPrinterAndTheOtherFileKeepsItsContent) {
+    const std::string other = m_path + ".other";
+    WriteFileBytes(other, "Secret Printer");
+    ASSERT_TRUE(CreateHardLinkA(m_path.c_str(), other.c_str(), NULL));
+    HANDOFF handoff = ReadAs(m_tokens.Elevated());
+    EXPECT_EQ(handoff.status, HANDOFF_NOT_PLAIN);
+    EXPECT_TRUE(handoff.strName.IsEmpty());
+    EXPECT_EQ(ReadFileBytes(other), "Secret Printer");
+
+    BY_HANDLE_FILE_INFORMATION plain = {};
+    plain.nNumberOfLinks = 1;
+    plain.dwFileAttributes = FILE_ATTRIBUTE_ARCHIVE;
+    EXPECT_TRUE(IsPlainFile(plain, FILE_TYPE_DISK));
+    const struct {
+        DWORD dwAttributes;
+        DWORD nLinks;
+        DWORD dwFileType;
+    } others[] = {
+        {FILE_ATTRIBUTE_ARCHIVE, 2, FILE_TYPE_DISK},
+        {FILE_ATTRIBUTE_REPARSE_POINT, 1, FILE_TYPE_DISK},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 1, FILE_TYPE_DISK},
+        {FILE_ATTRIBUTE_NORMAL, 1, FILE_TYPE_PIPE},
+        {FILE_ATTRIBUTE_NORMAL, 1, FILE_TYPE_CHAR},
+    };
+    for (const auto& o : others) {
+        BY_HANDLE_FILE_INFORMATION info = plain;
+        info.dwFileAttributes = o.dwAttributes;
+        info.nNumberOfLinks = o.nLinks;
+        EXPECT_FALSE(IsPlainFile(info, o.dwFileType)) << o.dwAttributes << " " << o.nLinks;
     }
 }
 
@@ -151,11 +218,18 @@ TEST_F(HandoffReader, ByteOrderMarksSelectUnicodeConvertedExactlyToTheAnsiCodePa
 }
 
 // A legacy host without administrator rights writes into the user's
-// VirtualStore without knowing it. Either copy may be there, or both.
-TEST_F(HandoffReader, VirtualStoreCopyIsReadTooAndTheCopyWrittenLastWins) {
+// VirtualStore without knowing it. Either copy may be there, or both. An
+// elevated host is never redirected: its Kestrin leaves the VirtualStore,
+// a folder that unelevated programs may turn into a link, alone.
+TEST_F(HandoffReader, VirtualStoreCopyIsReadOnlyWhereWindowsVirtualisesAndTheNewerWins) {
+    EXPECT_FALSE(MayBeVirtualised(m_tokens.Elevated()));
+    EXPECT_TRUE(MayBeVirtualised(m_tokens.Limited()));
+    EXPECT_FALSE(MayBeVirtualised(NULL));
     const std::string copy = VirtualStoreCopy(m_path);
     WriteFileBytes(copy, "Redirected");
-    EXPECT_EQ(Read(), "Redirected");
+    EXPECT_EQ(Read(), "");
+    EXPECT_EQ(ReadFileBytes(copy), "Redirected");
+    EXPECT_STREQ(ReadAs(m_tokens.Limited()).strName, "Redirected");
     EXPECT_FALSE(FileExists(copy));
 
     for (bool bCopyIsNewer : {true, false}) {
@@ -168,7 +242,7 @@ TEST_F(HandoffReader, VirtualStoreCopyIsReadTooAndTheCopyWrittenLastWins) {
             CreateFileA(older.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
         SetFileTime(hFile, NULL, NULL, &ftOlder);
         CloseHandle(hFile);
-        EXPECT_EQ(Read(), "Newer") << newer;
+        EXPECT_STREQ(ReadAs(m_tokens.Limited()).strName, "Newer") << newer;
         EXPECT_FALSE(FileExists(m_path));
         EXPECT_FALSE(FileExists(copy));
     }

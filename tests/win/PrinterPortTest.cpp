@@ -12,10 +12,10 @@ const char* const NO_PRINTER = "<no such printer>";
 
 // The printer's port as Windows lists it.
 std::string PortOf(const std::string& printerName) {
-    CString strPortName;
-    if (!GetPrinterPortName(CString(printerName.c_str()), &strPortName))
+    PRINTER_PORT port = GetPrinterPort(CString(printerName.c_str()), 5000);
+    if (port.dwError != ERROR_SUCCESS)
         return NO_PRINTER;
-    return std::string(strPortName);
+    return std::string(port.strPortName);
 }
 
 TEST(PrinterPort, SpoolerGivesThePortOfAnAddedPrinter) {
@@ -52,6 +52,38 @@ TEST(PrinterPort, EachQuerySeesThePortAsItIsNow) {
     EXPECT_EQ(PortOf("Kestrin Moving"), "com1:");
     ASSERT_TRUE(printer.MoveToPort("COM1:"));
     EXPECT_EQ(PortOf("Kestrin Moving"), "COM1:");
+}
+
+// A printer on another computer has a port of that computer's: a shared
+// printer's record names its server, or the printer's name does. (Wine's
+// spooler makes no connections, so the records are written out here.)
+TEST(PrinterPort, PrinterSharedByAnotherComputerIsToldFromItsRecord) {
+    const struct {
+        const char* pszPrinter;
+        const char* pszServer;
+        DWORD dwAttributes;
+        BOOL bShared;
+        const char* pszSharedBy;
+    } records[] = {
+        {"Label", NULL, PRINTER_ATTRIBUTE_LOCAL, FALSE, ""},
+        {"Label", "", PRINTER_ATTRIBUTE_LOCAL | PRINTER_ATTRIBUTE_SHARED, FALSE, ""},
+        {"\\\\Srv\\Label", "\\\\Srv", PRINTER_ATTRIBUTE_NETWORK, TRUE, "\\\\Srv"},
+        {"\\\\Srv\\Label", NULL, PRINTER_ATTRIBUTE_NETWORK, TRUE, "\\\\Srv"},
+        {"\\\\Srv\\Label", NULL, 0, TRUE, "\\\\Srv"},
+        {"Label", "\\\\Srv", PRINTER_ATTRIBUTE_LOCAL, TRUE, "\\\\Srv"},
+        {"Label", NULL, PRINTER_ATTRIBUTE_NETWORK, TRUE, ""},
+        // A local printer named through this computer's own name.
+        {"\\\\THISPC\\Label", "\\\\thispc", PRINTER_ATTRIBUTE_LOCAL, FALSE, ""},
+    };
+    for (const auto& r : records) {
+        PRINTER_INFO_2A info = {};
+        info.pPrinterName = const_cast<LPSTR>(r.pszPrinter);
+        info.pServerName = const_cast<LPSTR>(r.pszServer);
+        info.Attributes = r.dwAttributes;
+        CString strServer("unchanged");
+        EXPECT_EQ(IsOnAnotherComputer(info, "THISPC", &strServer), r.bShared) << r.pszPrinter;
+        EXPECT_STREQ(strServer, r.pszSharedBy) << r.pszPrinter;
+    }
 }
 
 } // namespace
