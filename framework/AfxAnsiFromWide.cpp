@@ -6,9 +6,12 @@ BOOL AfxAnsiFromWide(LPCWSTR pwch, int cwch, CString& rString) {
     rString = CString();
     if (cwch == 0)
         return TRUE;
-    // UTF-8 holds every character, and takes neither the flag nor the check.
+    // UTF-8 holds every character, and takes neither the flag nor the check;
+    // a lone surrogate it would turn into U+FFFD fails instead. Only Windows
+    // 10 and later have UTF-8 as the ANSI code page, and Vista and later the
+    // flag.
     bool bUtf8 = GetACP() == CP_UTF8;
-    DWORD dwFlags = bUtf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    DWORD dwFlags = bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL bDefaultUsed = FALSE;
     LPBOOL pbDefaultUsed = bUtf8 ? NULL : &bDefaultUsed;
     int cch = WideCharToMultiByte(CP_ACP, dwFlags, pwch, cwch, NULL, 0, NULL, pbDefaultUsed);
