@@ -17,7 +17,7 @@ class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = NULL);
 
-    virtual INT_PTR DoModal();
+    INT_PTR DoModal();
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     void EndDialog(int nResult);
 

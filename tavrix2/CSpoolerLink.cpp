@@ -9,9 +9,9 @@ namespace {
 
 // How often a job is looked at while it waits in the queue.
 const DWORD JOB_POLL_MS = 50;
-// The jobs of one printer that are listed at most: a queue is seldom longer.
-const DWORD MAX_JOBS_LISTED = 4096;
-const int LIST_TRIES = 4;
+// A job's record is asked for again at the size the spooler reports a few
+// times, should it grow meanwhile.
+const int GET_JOB_TRIES = 4;
 
 // The spooler's client, loaded only for a printer: target.
 struct SPOOLER {
@@ -21,7 +21,7 @@ struct SPOOLER {
     decltype(&::WritePrinter) WritePrinter;
     decltype(&::EndDocPrinter) EndDocPrinter;
     decltype(&::AbortPrinter) AbortPrinter;
-    decltype(&::EnumJobsA) EnumJobsA;
+    decltype(&::GetJobA) GetJobA;
     decltype(&::SetJobA) SetJobA;
 };
 
@@ -38,7 +38,7 @@ BOOL LoadSpooler() {
                     AfxBindSystemProc(&sp.WritePrinter, DLL, "WritePrinter") &&
                     AfxBindSystemProc(&sp.EndDocPrinter, DLL, "EndDocPrinter") &&
                     AfxBindSystemProc(&sp.AbortPrinter, DLL, "AbortPrinter") &&
-                    AfxBindSystemProc(&sp.EnumJobsA, DLL, "EnumJobsA") &&
+                    AfxBindSystemProc(&sp.GetJobA, DLL, "GetJobA") &&
                     AfxBindSystemProc(&sp.SetJobA, DLL, "SetJobA");
     return s_bLoaded;
 }
@@ -126,28 +126,23 @@ BOOL CSpoolerLink::WatchJob(DWORD dwJob, DWORD dwStart) {
     }
 }
 
-// Looks the job up among the printer's: its status while it is there.
+// The job's status while it is in the queue.
 DWORD CSpoolerLink::FindJob(DWORD dwJob, BOOL* pbInQueue, DWORD* pdwStatus) {
-    const SPOOLER& sp = g_spooler;
     DWORD cbNeeded = 0;
-    DWORD cJobs = 0;
-    for (int nTry = 0; nTry < LIST_TRIES; ++nTry) {
-        BYTE* pbJobs = cbNeeded > 0 ? static_cast<BYTE*>(malloc(cbNeeded)) : NULL;
-        if (cbNeeded > 0 && pbJobs == NULL)
+    for (int nTry = 0; nTry < GET_JOB_TRIES; ++nTry) {
+        BYTE* pbJob = cbNeeded > 0 ? static_cast<BYTE*>(malloc(cbNeeded)) : NULL;
+        if (cbNeeded > 0 && pbJob == NULL)
             return ERROR_NOT_ENOUGH_MEMORY;
-        DWORD cbRoom = cbNeeded;
-        BOOL bListed =
-            sp.EnumJobsA(m_hPrinter, 0, MAX_JOBS_LISTED, 1, pbJobs, cbRoom, &cbNeeded, &cJobs);
-        DWORD dwError = bListed ? ERROR_SUCCESS : GetLastError();
-        const JOB_INFO_1A* pJobs = reinterpret_cast<const JOB_INFO_1A*>(pbJobs);
-        for (DWORD i = 0; bListed && i < cJobs; ++i) {
-            if (pJobs[i].JobId == dwJob) {
-                *pbInQueue = TRUE;
-                *pdwStatus = pJobs[i].Status;
-            }
-        }
-        free(pbJobs);
-        // The queue may have grown since its size was asked.
+        SetLastError(ERROR_SUCCESS);
+        *pbInQueue = g_spooler.GetJobA(m_hPrinter, dwJob, 1, pbJob, cbNeeded, &cbNeeded);
+        DWORD dwError = *pbInQueue ? ERROR_SUCCESS : GetLastError();
+        if (*pbInQueue)
+            *pdwStatus = reinterpret_cast<const JOB_INFO_1A*>(pbJob)->Status;
+        free(pbJob);
+        // The spooler has no job of that number once it has left the queue;
+        // one spooler says so in no words at all.
+        if (dwError == ERROR_INVALID_PARAMETER)
+            dwError = ERROR_SUCCESS;
         if (dwError != ERROR_INSUFFICIENT_BUFFER)
             return dwError;
     }

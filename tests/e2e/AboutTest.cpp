@@ -59,8 +59,6 @@ TEST_F(About, AboutBoxShowsTheVersionCentredOverTheDialogAndClosesEveryWay) {
     }
     EXPECT_TRUE(IsWindowEnabled(m_kestrin.Dialog()));
     EXPECT_EQ(m_kestrin.ItemText(IDC_EDIT_X), "321");
-    PostMessageA(m_kestrin.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(m_kestrin.WaitForExit(), EXIT_NOTHING_SENT);
 }
 
 std::string VersionString(const std::vector<char>& info, const char* pszKey) {

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +23,7 @@ protected:
     std::unique_ptr<KestrinProcess> m_kestrin;
 };
 
-TEST_F(Dialog, OpensCentredWithZeroSizesAndTheSpinRangeAndConsumesTheHandoff) {
+TEST_F(Dialog, OpensCentredWithZeroSizesAndConsumesTheHandoff) {
     EXPECT_FALSE(FileExists(HANDOFF_PATH));
     RECT rcWork = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
@@ -33,21 +32,11 @@ TEST_F(Dialog, OpensCentredWithZeroSizesAndTheSpinRangeAndConsumesTheHandoff) {
     EXPECT_NEAR(ptCentre.y, (rcWork.top + rcWork.bottom) / 2, 1);
     EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_X), "0");
     EXPECT_EQ(Kestrin().ItemText(IDC_EDIT_Y), "0");
-    for (int nID : {IDC_SPIN_X, IDC_SPIN_Y}) {
-        LRESULT range = SendMessageA(Kestrin().Item(nID), UDM_GETRANGE, 0, 0);
-        EXPECT_EQ(LOWORD(range), 25000) << "upper limit of " << nID;
-        EXPECT_EQ(HIWORD(range), 0) << "lower limit of " << nID;
-    }
     EXPECT_TRUE(Kestrin().WaitForFocus(Kestrin().Item(IDC_EDIT_X)));
-
-    Kestrin().PostKey(Kestrin().Item(IDC_EDIT_X), VK_ESCAPE);
-    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
 
     // A second start finds no hand-off and still shows the dialog.
     KestrinProcess second;
     EXPECT_NE(second.WaitForDialog(), nullptr);
-    PostMessageA(second.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(second.WaitForExit(), EXIT_NOTHING_SENT);
 }
 
 TEST_F(Dialog, CloseBoxEndsTheProcess) {
@@ -118,8 +107,6 @@ TEST_F(Dialog, MinimisedDialogPaintsAndComesBack) {
 
     PostMessageA(hDialog, WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(WaitUntil([hDialog] { return !IsIconic(hDialog); }, 2000));
-    PostMessageA(hDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(Kestrin().WaitForExit(), EXIT_NOTHING_SENT);
 }
 
 // The shell's "open" of .txt files, for one test: it copies the file it is

@@ -4,9 +4,11 @@
 
 #include <string>
 
-// Kestrin.exe's exit codes: whether the size command reached the device.
+// Kestrin.exe's exit codes: whether the size command reached the device, or
+// may have after a send that failed part-way.
 const DWORD EXIT_SENT = 0;
 const DWORD EXIT_NOTHING_SENT = 1;
+const DWORD EXIT_MAYBE_SENT = 2;
 
 // Kestrin.exe started for one test, found and driven from outside through
 // its windows. A process still running when the object goes is ended.
