@@ -53,11 +53,14 @@ endfunction()
 
 # How the files are signed, decided before anything is made: a release
 # that cannot be signed stops here, with its reason.
+# SIGN_KEY stays one argument: a pkcs11: URI has semicolons.
 set(SIGN_WITH "")
+set(SIGN_KEY "")
 if(DEFINED ENV{KESTRIN_SIGN_PKCS12} AND DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
     message(FATAL_ERROR "give KESTRIN_SIGN_PKCS12 or KESTRIN_SIGN_PKCS11_MODULE, not both")
 elseif(DEFINED ENV{KESTRIN_SIGN_PKCS12})
-    set(SIGN_WITH -pkcs12 $ENV{KESTRIN_SIGN_PKCS12})
+    set(SIGN_KEY_OPTION -pkcs12)
+    set(SIGN_KEY "$ENV{KESTRIN_SIGN_PKCS12}")
 elseif(DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
     if(NOT DEFINED ENV{KESTRIN_SIGN_KEY} OR NOT DEFINED ENV{KESTRIN_SIGN_CERT})
         message(FATAL_ERROR "signing through KESTRIN_SIGN_PKCS11_MODULE needs KESTRIN_SIGN_KEY "
@@ -73,7 +76,9 @@ elseif(DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
             "(apt-get install libengine-pkcs11-openssl, or set KESTRIN_SIGN_PKCS11_ENGINE)")
     endif()
     set(SIGN_WITH -pkcs11engine ${engine} -pkcs11module $ENV{KESTRIN_SIGN_PKCS11_MODULE}
-        -certs $ENV{KESTRIN_SIGN_CERT} -key $ENV{KESTRIN_SIGN_KEY})
+        -certs $ENV{KESTRIN_SIGN_CERT})
+    set(SIGN_KEY_OPTION -key)
+    set(SIGN_KEY "$ENV{KESTRIN_SIGN_KEY}")
 elseif(RELEASE)
     message(FATAL_ERROR "a release is signed, and no key was given: set KESTRIN_SIGN_PKCS12 to "
         "a PKCS#12 file, or KESTRIN_SIGN_PKCS11_MODULE, KESTRIN_SIGN_KEY and KESTRIN_SIGN_CERT "
@@ -91,12 +96,12 @@ elseif(RELEASE)
     message(FATAL_ERROR "a release's signatures are time-stamped, and no time-stamp server "
         "was given: set KESTRIN_SIGN_TIMESTAMP_URL to your CA's RFC 3161 server")
 endif()
-if(SIGN_WITH AND NOT OSSLSIGNCODE)
+if(SIGN_KEY AND NOT OSSLSIGNCODE)
     message(FATAL_ERROR "signing needs osslsigncode (apt-get install osslsigncode)")
 endif()
 
 function(sign file)
-    if(NOT SIGN_WITH)
+    if(NOT SIGN_KEY)
         return()
     endif()
     # The password or PIN goes through a file, not the command line others
@@ -107,7 +112,7 @@ function(sign file)
         file(CHMOD ${STAGE}/password PERMISSIONS OWNER_READ OWNER_WRITE)
         set(password -readpass ${STAGE}/password)
     endif()
-    execute_process(COMMAND ${OSSLSIGNCODE} sign ${SIGN_WITH} ${password} -h sha256
+    execute_process(COMMAND ${OSSLSIGNCODE} sign ${SIGN_WITH} ${SIGN_KEY_OPTION} "${SIGN_KEY}" ${password} -h sha256
         -n "Kestrin QLA Image Size" ${timestamp} -in ${file} -out ${file}.signed
         RESULT_VARIABLE result)
     file(REMOVE ${STAGE}/password)
