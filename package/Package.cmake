@@ -14,7 +14,8 @@
 #   KESTRIN_SIGN_PKCS11_MODULE   a token's or signing service's PKCS#11 module,
 #   KESTRIN_SIGN_KEY             the key's pkcs11: URI,
 #   KESTRIN_SIGN_CERT            the certificate with its chain (PEM), and
-#   KESTRIN_SIGN_PKCS11_ENGINE   OpenSSL's PKCS#11 engine, if not Debian's;
+#   KESTRIN_SIGN_PKCS11_ENGINE   OpenSSL's PKCS#11 engine, if not its own
+#                                (libengine-pkcs11-openssl);
 # KESTRIN_SIGN_PASSWORD is the PKCS#12 file's password or the token's PIN,
 # and every signature is time-stamped by the RFC 3161 server at
 # KESTRIN_SIGN_TIMESTAMP_URL when one is given. SHA256SUMS, beside the ZIP
@@ -66,17 +67,12 @@ elseif(DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
         message(FATAL_ERROR "signing through KESTRIN_SIGN_PKCS11_MODULE needs KESTRIN_SIGN_KEY "
             "(the key's pkcs11: URI) and KESTRIN_SIGN_CERT (its certificate, PEM)")
     endif()
-    set(engine $ENV{KESTRIN_SIGN_PKCS11_ENGINE})
-    if(NOT engine)
-        file(GLOB engine /usr/lib/*/engines-3/pkcs11.so /usr/lib/*/engines-1.1/pkcs11.so)
-        list(GET engine 0 engine)
+    # osslsigncode loads OpenSSL's engine "pkcs11" by itself; a path given
+    # to -pkcs11engine fails with osslsigncode 2.5, Debian 12's.
+    set(SIGN_WITH -pkcs11module $ENV{KESTRIN_SIGN_PKCS11_MODULE} -certs $ENV{KESTRIN_SIGN_CERT})
+    if(DEFINED ENV{KESTRIN_SIGN_PKCS11_ENGINE})
+        list(PREPEND SIGN_WITH -pkcs11engine $ENV{KESTRIN_SIGN_PKCS11_ENGINE})
     endif()
-    if(NOT engine)
-        message(FATAL_ERROR "signing through a PKCS#11 module needs OpenSSL's PKCS#11 engine "
-            "(apt-get install libengine-pkcs11-openssl, or set KESTRIN_SIGN_PKCS11_ENGINE)")
-    endif()
-    set(SIGN_WITH -pkcs11engine ${engine} -pkcs11module $ENV{KESTRIN_SIGN_PKCS11_MODULE}
-        -certs $ENV{KESTRIN_SIGN_CERT})
     set(SIGN_KEY_OPTION -key)
     set(SIGN_KEY "$ENV{KESTRIN_SIGN_KEY}")
 elseif(RELEASE)
