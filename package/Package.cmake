@@ -140,7 +140,8 @@ if(NOT ZIP)
 endif()
 set(zip ${OUTPUT_DIR}/${NAME}-win32.zip)
 set(entries ${NAME}-win32/Kestrin.exe ${NAME}-win32/Tavrix2.dll ${NAME}-win32/README.txt
-    ${NAME}-win32/ADMIN.txt ${NAME}-win32/LICENSE.txt ${NAME}-win32/policy/Kestrin.admx ${NAME}-win32/policy/en-US/Kestrin.adml)
+    ${NAME}-win32/ADMIN.txt ${NAME}-win32/LICENSE.txt ${NAME}-win32/policy/Kestrin.admx
+    ${NAME}-win32/policy/en-US/Kestrin.adml)
 file(REMOVE ${zip})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} touch -d ${RELEASE_TIME} ${entries})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -X -D -q ${zip}
