@@ -3,12 +3,21 @@
 #   VERSION           the product's version, 1.0.0.1
 #   FILE_VERSION      the version of the binaries, the same unless a test says
 #   RELEASE_TIME      the time every file of the ZIP carries, "YYYY-MM-DD hh:mm:ss UTC"
+#   RELEASE_EPOCH     the same in seconds since 1970, for the MSI
+#   RELEASE           ON for a release, which is signed and time-stamped or not made
 #   BIN_DIR           the folder of Kestrin.exe, Tavrix2.dll, README.txt, LICENSE.txt
 #   ICON              the program's icon, for Add/Remove Programs
 #   ZIP, WIXL, MSIBUILD  the archive's and the MSI's tools; OSSLSIGNCODE signs
-# With a PKCS#12 file named in KESTRIN_SIGN_PKCS12 and its password in
-# KESTRIN_SIGN_PASSWORD, the two binaries and the MSI are signed
-# (Authenticode, SHA-256), and time-stamped by the RFC 3161 server at
+# The two binaries and the MSI are signed (Authenticode, SHA-256) with a key
+# given in the environment, either
+#   KESTRIN_SIGN_PKCS12          a PKCS#12 file with the certificate and key, or
+#   KESTRIN_SIGN_PKCS11_MODULE   a token's or signing service's PKCS#11 module,
+#   KESTRIN_SIGN_KEY             the key's pkcs11: URI,
+#   KESTRIN_SIGN_CERT            the certificate with its chain (PEM), and
+#   KESTRIN_SIGN_PKCS11_ENGINE   OpenSSL's PKCS#11 engine, if not its own
+#                                (libengine-pkcs11-openssl);
+# KESTRIN_SIGN_PASSWORD is the PKCS#12 file's password or the token's PIN,
+# and every signature is time-stamped by the RFC 3161 server at
 # KESTRIN_SIGN_TIMESTAMP_URL when one is given. SHA256SUMS, beside the ZIP
 # and the MSI, lists both.
 cmake_minimum_required(VERSION 3.20)
@@ -19,6 +28,17 @@ set(PORTS COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 LPT1 LPT2 LPT3 LPT4
 # space the components' GUIDs are named in.
 set(UPGRADE_CODE {3E0B7C52-9A1D-4F6E-8C27-5D4A1B9E0F63})
 set(GUID_NAMESPACE 7B4D9E21-0C5A-4F83-B6E2-91A0C4D8F357)
+
+# A product code for each version, all four fields. Windows Installer
+# compares only the first three, and refuses (1638) a package whose product
+# is installed from another package, a rebuild or the same three fields,
+# unless it is given as a minor update. The Upgrade table's row for earlier
+# versions takes in its own three fields (VersionMaxInclusive, below), so
+# that a higher fourth field replaces the installed build as a later
+# release does; a lower one replaces it too, since the installer cannot
+# tell them apart.
+string(UUID PRODUCT_CODE NAMESPACE ${GUID_NAMESPACE} NAME "Product ${VERSION}" TYPE SHA1 UPPER)
+set(PRODUCT_CODE "{${PRODUCT_CODE}}")
 
 set(NAME Kestrin-${VERSION})
 set(STAGE ${OUTPUT_DIR}/package-stage)
@@ -32,25 +52,65 @@ function(run)
     endif()
 endfunction()
 
+# How the files are signed, decided before anything is made: a release
+# that cannot be signed stops here, with its reason.
+# SIGN_KEY stays one argument: a pkcs11: URI has semicolons.
+set(SIGN_WITH "")
+set(SIGN_KEY "")
+if(DEFINED ENV{KESTRIN_SIGN_PKCS12} AND DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
+    message(FATAL_ERROR "give KESTRIN_SIGN_PKCS12 or KESTRIN_SIGN_PKCS11_MODULE, not both")
+elseif(DEFINED ENV{KESTRIN_SIGN_PKCS12})
+    set(SIGN_KEY_OPTION -pkcs12)
+    set(SIGN_KEY "$ENV{KESTRIN_SIGN_PKCS12}")
+elseif(DEFINED ENV{KESTRIN_SIGN_PKCS11_MODULE})
+    if(NOT DEFINED ENV{KESTRIN_SIGN_KEY} OR NOT DEFINED ENV{KESTRIN_SIGN_CERT})
+        message(FATAL_ERROR "signing through KESTRIN_SIGN_PKCS11_MODULE needs KESTRIN_SIGN_KEY "
+            "(the key's pkcs11: URI) and KESTRIN_SIGN_CERT (its certificate, PEM)")
+    endif()
+    # osslsigncode loads OpenSSL's engine "pkcs11" by itself; a path given
+    # to -pkcs11engine fails with osslsigncode 2.5, Debian 12's.
+    set(SIGN_WITH -pkcs11module $ENV{KESTRIN_SIGN_PKCS11_MODULE} -certs $ENV{KESTRIN_SIGN_CERT})
+    if(DEFINED ENV{KESTRIN_SIGN_PKCS11_ENGINE})
+        list(PREPEND SIGN_WITH -pkcs11engine $ENV{KESTRIN_SIGN_PKCS11_ENGINE})
+    endif()
+    set(SIGN_KEY_OPTION -key)
+    set(SIGN_KEY "$ENV{KESTRIN_SIGN_KEY}")
+elseif(RELEASE)
+    message(FATAL_ERROR "a release is signed, and no key was given: set KESTRIN_SIGN_PKCS12 to "
+        "a PKCS#12 file, or KESTRIN_SIGN_PKCS11_MODULE, KESTRIN_SIGN_KEY and KESTRIN_SIGN_CERT "
+        "for a hardware token or signing service, with KESTRIN_SIGN_PASSWORD")
+else()
+    message(NOTICE "${NAME}: not signed, since no key was given (KESTRIN_SIGN_PKCS12 or "
+        "KESTRIN_SIGN_PKCS11_MODULE); a release build refuses that")
+endif()
+# A time stamp keeps the signature valid after the certificate expires:
+# without one, a release would stop being trusted with its certificate.
+set(timestamp "")
+if(DEFINED ENV{KESTRIN_SIGN_TIMESTAMP_URL})
+    set(timestamp -ts $ENV{KESTRIN_SIGN_TIMESTAMP_URL})
+elseif(RELEASE)
+    message(FATAL_ERROR "a release's signatures are time-stamped, and no time-stamp server "
+        "was given: set KESTRIN_SIGN_TIMESTAMP_URL to your CA's RFC 3161 server")
+endif()
+if(SIGN_KEY AND NOT OSSLSIGNCODE)
+    message(FATAL_ERROR "signing needs osslsigncode (apt-get install osslsigncode)")
+endif()
+
 function(sign file)
-    if(NOT DEFINED ENV{KESTRIN_SIGN_PKCS12})
+    if(NOT SIGN_KEY)
         return()
     endif()
-    if(NOT OSSLSIGNCODE)
-        message(FATAL_ERROR "signing needs osslsigncode (apt-get install osslsigncode)")
+    # The password or PIN goes through a file, not the command line others
+    # can see, and the file goes whether or not the signing works.
+    set(password "")
+    if(DEFINED ENV{KESTRIN_SIGN_PASSWORD} OR DEFINED ENV{KESTRIN_SIGN_PKCS12})
+        file(WRITE ${STAGE}/password "$ENV{KESTRIN_SIGN_PASSWORD}")
+        file(CHMOD ${STAGE}/password PERMISSIONS OWNER_READ OWNER_WRITE)
+        set(password -readpass ${STAGE}/password)
     endif()
-    # A time stamp keeps the signature valid after the certificate expires.
-    set(timestamp "")
-    if(DEFINED ENV{KESTRIN_SIGN_TIMESTAMP_URL})
-        set(timestamp -ts $ENV{KESTRIN_SIGN_TIMESTAMP_URL})
-    endif()
-    # The password goes through a file, not the command line others can see,
-    # and the file goes whether or not the signing works.
-    file(WRITE ${STAGE}/password "$ENV{KESTRIN_SIGN_PASSWORD}")
-    file(CHMOD ${STAGE}/password PERMISSIONS OWNER_READ OWNER_WRITE)
-    execute_process(COMMAND ${OSSLSIGNCODE} sign -pkcs12 $ENV{KESTRIN_SIGN_PKCS12}
-        -readpass ${STAGE}/password -h sha256 -n "Kestrin QLA Image Size" ${timestamp}
-        -in ${file} -out ${file}.signed RESULT_VARIABLE result)
+    execute_process(COMMAND ${OSSLSIGNCODE} sign ${SIGN_WITH} ${SIGN_KEY_OPTION} "${SIGN_KEY}" ${password} -h sha256
+        -n "Kestrin QLA Image Size" ${timestamp} -in ${file} -out ${file}.signed
+        RESULT_VARIABLE result)
     file(REMOVE ${STAGE}/password)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "signing ${file} failed (${result})")
@@ -63,6 +123,9 @@ file(REMOVE_RECURSE ${STAGE})
 file(COPY ${BIN_DIR}/Kestrin.exe ${BIN_DIR}/Tavrix2.dll ${BIN_DIR}/README.txt ${BIN_DIR}/LICENSE.txt
     DESTINATION ${CONTENT}
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+# The administrator's guide, which names this very package's codes.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/../docs/ADMIN.txt ${CONTENT}/ADMIN.txt @ONLY
+    NEWLINE_STYLE CRLF)
 # Group Policy's administrative template, for PolicyDefinitions.
 file(COPY ${CMAKE_CURRENT_LIST_DIR}/policy DESTINATION ${CONTENT}
     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
@@ -77,57 +140,87 @@ if(NOT ZIP)
 endif()
 set(zip ${OUTPUT_DIR}/${NAME}-win32.zip)
 set(entries ${NAME}-win32/Kestrin.exe ${NAME}-win32/Tavrix2.dll ${NAME}-win32/README.txt
-    ${NAME}-win32/LICENSE.txt ${NAME}-win32/policy/Kestrin.admx ${NAME}-win32/policy/en-US/Kestrin.adml)
+    ${NAME}-win32/ADMIN.txt ${NAME}-win32/LICENSE.txt ${NAME}-win32/policy/Kestrin.admx
+    ${NAME}-win32/policy/en-US/Kestrin.adml)
 file(REMOVE ${zip})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} touch -d ${RELEASE_TIME} ${entries})
 run(${CMAKE_COMMAND} -E chdir ${STAGE} ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -X -D -q ${zip}
     ${entries})
 
-# The MSI. A port's setting is written only when its property is given;
-# one given to an upgrade takes the place of the one it finds.
+# The MSI. Each port's property, and TIMEOUTSECONDS, is in one of three
+# states, which Windows Installer can tell apart only through a default of
+# the package's own: not given (<keep>: the value the machine has is kept,
+# across an upgrade too), given (written), or given empty (PORT="": removed).
+# An empty property and a missing one are the same to Windows Installer, so
+# the full UI's client, which passes no empty property on to the server,
+# marks it <clear>. The components are transitive, so that a reinstall
+# (REINSTALL=ALL) evaluates their conditions again and adds or removes a
+# value, where Windows Installer would otherwise keep the first install's.
 if(NOT WIXL OR NOT MSIBUILD)
     message(FATAL_ERROR "the MSI needs wixl and msibuild (apt-get install wixl msitools)")
 endif()
-set(PORT_PROPERTIES "")
-set(PORT_COMPONENTS "")
-set(PORT_REFS "")
+set(KEEP "<keep>")
+set(CLEAR "<clear>")
+# Component.Attributes: the key path is a registry value (4), the
+# condition is evaluated at every reinstall (Transitive, 64).
+set(SETTING_ATTRIBUTES 68)
+set(SETTINGS_KEY "Software\\Kestrin\\Tavrix")
+set(SETTING_PROPERTIES "")
+set(SETTING_COMPONENTS "")
+set(SETTING_REFS "")
 set(QUERIES "")
-set(nPort 0)
-foreach(port IN LISTS PORTS)
+set(nSetting 0)
+foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
+    if(port STREQUAL TIMEOUTSECONDS)
+        set(key ${SETTINGS_KEY})
+        set(value_name TimeoutSeconds)
+        set(component TimeoutSeconds)
+        # What the Registry table writes: "#N" is a REG_DWORD, and so is
+        # what a RegistrySearch finds of one, "#N" as well.
+        set(value TimeoutValue)
+        set(condition TimeoutValue)
+    else()
+        set(key "${SETTINGS_KEY}\\Ports")
+        set(value_name ${port})
+        set(component Port${port})
+        set(value ${port})
+        set(condition "${port} AND ${port} <> \"${CLEAR}\"")
+    endif()
     string(UUID guid NAMESPACE ${GUID_NAMESPACE} NAME "Port ${port}" TYPE SHA1 UPPER)
-    string(APPEND PORT_PROPERTIES
-        "    <Property Id=\"${port}\">\n"
-        "      <RegistrySearch Id=\"Found${port}\" Root=\"HKLM\" Key=\"Software\\Kestrin\\Tavrix\\Ports\" Name=\"${port}\" Type=\"raw\"/>\n"
-        "    </Property>\n"
-        "    <CustomAction Id=\"KeepGiven${port}\" Property=\"GIVEN_${port}\" Value=\"[${port}]\"/>\n"
-        "    <CustomAction Id=\"UseGiven${port}\" Property=\"${port}\" Value=\"[GIVEN_${port}]\"/>\n")
-    # A value given on the command line is kept before AppSearch puts the
-    # one it finds in its place, and put back after it: in both sequences,
-    # at numbers of their own between FindRelatedProducts (25), AppSearch
-    # (50) and LaunchConditions (100), so long before CostInitialize.
-    math(EXPR keep "26 + ${nPort}")
-    math(EXPR use "51 + ${nPort}")
-    foreach(sequence InstallUISequence InstallExecuteSequence)
-        list(APPEND QUERIES
-            -q "INSERT INTO `${sequence}` (`Action`, `Condition`, `Sequence`) VALUES ('KeepGiven${port}', '${port}', ${keep})"
-            -q "INSERT INTO `${sequence}` (`Action`, `Condition`, `Sequence`) VALUES ('UseGiven${port}', 'GIVEN_${port}', ${use})")
-    endforeach()
-    string(APPEND PORT_COMPONENTS
-        "          <Component Id=\"Port${port}\" Guid=\"{${guid}}\">\n"
-        "            <RegistryValue Root=\"HKLM\" Key=\"Software\\Kestrin\\Tavrix\\Ports\" Name=\"${port}\" Type=\"string\" Value=\"[${port}]\" KeyPath=\"yes\"/>\n"
+    string(APPEND SETTING_PROPERTIES
+        "    <Property Id=\"${port}\" Value=\"&lt;keep&gt;\"/>\n"
+        "    <Property Id=\"Found${port}\">\n"
+        "      <RegistrySearch Id=\"Found${port}\" Root=\"HKLM\" Key=\"${key}\" Name=\"${value_name}\" Type=\"raw\"/>\n"
+        "    </Property>\n")
+    string(APPEND SETTING_COMPONENTS
+        "          <Component Id=\"${component}\" Guid=\"{${guid}}\">\n"
+        "            <RegistryValue Root=\"HKLM\" Key=\"${key}\" Name=\"${value_name}\" Type=\"string\" Value=\"[${value}]\" KeyPath=\"yes\"/>\n"
         "          </Component>\n")
-    string(APPEND PORT_REFS "      <ComponentRef Id=\"Port${port}\"/>\n")
-    list(APPEND QUERIES -q "UPDATE `Component` SET `Condition` = '${port}' WHERE `Component` = 'Port${port}'")
-    math(EXPR nPort "${nPort} + 1")
+    string(APPEND SETTING_REFS "      <ComponentRef Id=\"${component}\"/>\n")
+    # The client marks what was given empty before it hands over; the server
+    # takes the machine's value for what was not given, after AppSearch (50)
+    # and before LaunchConditions (100), so long before CostInitialize.
+    math(EXPR mark "26 + ${nSetting}")
+    math(EXPR keep "51 + ${nSetting}")
+    list(APPEND QUERIES
+        -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Mark${port}', 51, '${port}', '${CLEAR}')"
+        -q "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('Mark${port}', 'NOT ${port}', ${mark})"
+        -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Keep${port}', 51, '${value}', '[Found${port}]')"
+        -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Keep${port}', '${port} = \"${KEEP}\"', ${keep})"
+        -q "UPDATE `Component` SET `Attributes` = ${SETTING_ATTRIBUTES}, `Condition` = '${condition}' WHERE `Component` = '${component}'")
+    math(EXPR nSetting "${nSetting} + 1")
 endforeach()
-# Releases differ in their first three fields, the ones Windows Installer
-# compares: a product code for each, so that the same release installed
-# again is that product, not a second one beside it.
-string(REGEX MATCH "^[0-9]+\\.[0-9]+\\.[0-9]+" RELEASE ${VERSION})
-string(UUID PRODUCT_CODE NAMESPACE ${GUID_NAMESPACE} NAME "Product ${RELEASE}" TYPE SHA1 UPPER)
-set(PRODUCT_CODE "{${PRODUCT_CODE}}")
+# A timeout given is written as a REG_DWORD; one the installer cannot
+# write as such is refused before anything is changed.
+list(APPEND QUERIES
+    -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('GiveTIMEOUTSECONDS', 51, 'TimeoutValue', '#[TIMEOUTSECONDS]')"
+    -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('GiveTIMEOUTSECONDS', 'TIMEOUTSECONDS AND TIMEOUTSECONDS <> \"${KEEP}\" AND TIMEOUTSECONDS <> \"${CLEAR}\"', 70)"
+    -q "INSERT INTO `LaunchCondition` (`Condition`, `Description`) VALUES ('NOT TIMEOUTSECONDS OR TIMEOUTSECONDS = \"${KEEP}\" OR TIMEOUTSECONDS = \"${CLEAR}\" OR (TIMEOUTSECONDS >= 1 AND TIMEOUTSECONDS <= 60)', 'TIMEOUTSECONDS must be a whole number of seconds from 1 to 60.')")
+
 string(UUID PROGRAM_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Program" TYPE SHA1 UPPER)
 set(PROGRAM_GUID "{${PROGRAM_GUID}}")
+string(UUID LIBRARY_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Library" TYPE SHA1 UPPER)
+set(LIBRARY_GUID "{${LIBRARY_GUID}}")
 file(READ ${CMAKE_CURRENT_LIST_DIR}/Kestrin.wxs.in template)
 string(CONFIGURE "${template}" wxs @ONLY)
 file(WRITE ${STAGE}/Kestrin.wxs "${wxs}")
@@ -139,12 +232,11 @@ file(COPY ${ICON} DESTINATION ${STAGE})
 get_filename_component(icon_name ${ICON} NAME)
 run(${CMAKE_COMMAND} -E chdir ${STAGE} ${WIXL} -a x86 -D Version=${VERSION} -D IconFile=${icon_name}
     -D SourceDir=${NAME}-win32 -o ${msi} Kestrin.wxs)
-# What wixl does not write: the components' conditions, the sequence of the
-# property actions (above), property actions that run as what they are
-# (type 51, without the elevation flag that only deferred actions take),
+# What wixl does not write: the settings' actions and components (above),
 # the install folder for Add/Remove Programs, the secure properties a
-# managed install may pass to the server, and the binaries' versions and
-# language, so that Windows Installer replaces and repairs them by version.
+# managed install may pass to the server, the upgrade of the same three
+# version fields, and the binaries' versions and language, so that Windows
+# Installer replaces and repairs them by version.
 foreach(file KestrinExe Tavrix2Dll)
     list(APPEND QUERIES
         -q "UPDATE `File` SET `Version` = '${FILE_VERSION}', `Language` = '1033' WHERE `File` = '${file}'"
@@ -152,16 +244,28 @@ foreach(file KestrinExe Tavrix2Dll)
 endforeach()
 list(APPEND QUERIES
     -q "UPDATE `CustomAction` SET `Type` = 51 WHERE `Type` = 2099"
-    -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SetARPINSTALLLOCATION', 1001)")
+    -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SetARPINSTALLLOCATION', 1001)"
+    # MigrateFeatures (1) and VersionMaxInclusive (512); a key column is
+    # changed only by a row of its own.
+    -q "DELETE FROM `Upgrade` WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
+    -q "INSERT INTO `Upgrade` (`UpgradeCode`, `VersionMax`, `Attributes`, `ActionProperty`) VALUES ('${UPGRADE_CODE}', '${VERSION}', 513, 'WIX_UPGRADE_DETECTED')")
 run(${MSIBUILD} ${msi} ${QUERIES})
 # A value with semicolons stays one argument only when written out here.
-set(secure "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;${PORTS}")
+set(secure "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;${PORTS};TIMEOUTSECONDS")
 execute_process(COMMAND ${MSIBUILD} ${msi} -q
     "UPDATE `Property` SET `Value` = '${secure}' WHERE `Property` = 'SecureCustomProperties'"
     RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "msibuild could not set SecureCustomProperties")
 endif()
+# One commit, one MSI: the summary's dates are the release time, and the
+# package code, which Windows Installer takes for the package's identity,
+# is named after the package's own bytes with the code left blank.
+set(summary ${CMAKE_CURRENT_LIST_DIR}/msi-summary ${msi} ${RELEASE_EPOCH})
+run(${summary} {00000000-0000-0000-0000-000000000000})
+file(SHA256 ${msi} blank_sha256)
+string(UUID PACKAGE_CODE NAMESPACE ${GUID_NAMESPACE} NAME "Package ${blank_sha256}" TYPE SHA1 UPPER)
+run(${summary} {${PACKAGE_CODE}})
 sign(${msi})
 
 # What a download is checked against: sha256sum -c SHA256SUMS.

@@ -56,8 +56,11 @@ ensure_packages() {
     rm -f "$log"
 }
 
+# python3-gi and gir1.2-libmsi-1.0 set the MSI's package code and dates;
+# softhsm2 and libengine-pkcs11-openssl are the signing test's token.
 BUILD_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-i686 g++-mingw-w64-i686-posix
-    binutils-mingw-w64-i686 git zip wixl msitools osslsigncode openssl libxml2-utils)
+    binutils-mingw-w64-i686 git zip wixl msitools python3-gi gir1.2-libmsi-1.0 osslsigncode openssl
+    libxml2-utils softhsm2 libengine-pkcs11-openssl)
 FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 WINE_PACKAGES=(wine wine32:i386 wine64 fonts-wine xvfb socat xdotool)
 # The demo's screenshot; scripts/test runs the demo too.

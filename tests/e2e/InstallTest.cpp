@@ -36,6 +36,15 @@ std::string MachineSetting(const char* pszPort) {
     return szValue;
 }
 
+// The machine's TimeoutSeconds as "REG_DWORD n", or what else it is.
+std::string MachineTimeout() {
+    DWORD dwType = REG_NONE, dwValue = 0, cbValue = sizeof dwValue;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Kestrin\\Tavrix", "TimeoutSeconds", RRF_RT_ANY,
+                     &dwType, &dwValue, &cbValue) != ERROR_SUCCESS)
+        return "none";
+    return dwType == REG_DWORD ? "REG_DWORD " + std::to_string(dwValue) : "another type";
+}
+
 DWORD Msiexec(const char* pszAction, const std::string& msi, const std::string& properties = "") {
     return RunToEnd("msiexec " + std::string(pszAction) + " \"" + WindowsPath(msi) + "\" /qn " +
                     properties);
@@ -62,9 +71,12 @@ void ExpectSettings(const std::string& prefix, const std::string& device) {
 
 // The release MSI under Windows Installer with a later release of it: the
 // settings given at install and at the upgrade win over those the machine
-// had, the installed program sends to them, the same release again is
-// reinstalled as that product, an older release does not go over a newer
-// one, and uninstalling leaves nothing behind.
+// had, a timeout not given to the upgrade is kept as the number it was,
+// the installed program sends to them, the same package again changes
+// nothing, a reinstall writes the values given to it, an older release
+// does not go over a newer one, and uninstalling leaves nothing behind.
+// (Wine evaluates every condition again at a reinstall; Windows only a
+// transitive component's, which check-msi checks.)
 TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     const char* pszMsi = getenv("KESTRIN_MSI");
     const char* pszLaterMsi = getenv("KESTRIN_LATER_MSI");
@@ -82,10 +94,14 @@ TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
         RegSetValueExA(hKey, pszPort, 0, REG_SZ, reinterpret_cast<const BYTE*>("by hand"), 8);
     RegCloseKey(hKey);
 
-    ASSERT_EQ(Msiexec("/i", pszMsi, PortProperties("first-", device)), 0u);
-    for (const char* pszFile : {"\\Kestrin.exe", "\\Tavrix2.dll", "\\README.txt", "\\LICENSE.txt"})
+    EXPECT_NE(Msiexec("/i", pszMsi, "TIMEOUTSECONDS=61"), 0u);
+    EXPECT_EQ(InstalledKestrins(), 0);
+    ASSERT_EQ(Msiexec("/i", pszMsi, "TIMEOUTSECONDS=7" + PortProperties("first-", device)), 0u);
+    for (const char* pszFile :
+         {"\\Kestrin.exe", "\\Tavrix2.dll", "\\README.txt", "\\ADMIN.txt", "\\LICENSE.txt"})
         EXPECT_TRUE(FileExists(folder + pszFile)) << pszFile;
     ExpectSettings("first-", device);
+    EXPECT_EQ(MachineTimeout(), "REG_DWORD 7");
     EXPECT_EQ(InstalledKestrins(), 1);
 
     TestPrinter printer("Kestrin Installed", "FILES:");
@@ -102,7 +118,12 @@ TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     EXPECT_EQ(InstalledKestrins(), 1);
     EXPECT_TRUE(FileExists(folder + "\\Kestrin.exe"));
     ExpectSettings("second-", laterDevice);
+    EXPECT_EQ(MachineTimeout(), "REG_DWORD 7");
+    EXPECT_EQ(Msiexec("/i", pszLaterMsi), 0u);
+    ExpectSettings("second-", laterDevice);
     // The same release again is a reinstall of that product, not a second one.
+    // (A value given empty removes a setting on Windows; Wine's msiexec
+    // ignores it, so check-msi checks how.)
     EXPECT_EQ(Msiexec("/i", pszLaterMsi,
                       "REINSTALL=ALL REINSTALLMODE=omus" + PortProperties("third-", device)),
               0u);
@@ -117,6 +138,7 @@ TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     EXPECT_EQ(InstalledKestrins(), 0);
     EXPECT_FALSE(FileExists(folder));
     EXPECT_EQ(MachineSetting("FILES"), "");
+    EXPECT_EQ(MachineTimeout(), "none");
 }
 
 } // namespace

@@ -88,13 +88,17 @@ std::string ManifestOf(const std::string& path) {
 }
 
 // This test program carries the same manifest as Kestrin.exe, so the
-// common controls it runs with are the ones Kestrin.exe gets.
+// common controls it runs with are the ones Kestrin.exe gets. The DPI
+// awareness is per-monitor v2 where Windows has it and system awareness
+// before that, never per-monitor v1, which Kestrin does not handle.
 TEST(Manifest, AsksForCommonControls6AsInvokerAndSystemDpiAwareness) {
     std::string manifest = ManifestOf(BuildOutputPath("Kestrin.exe"));
     ASSERT_FALSE(manifest.empty());
     for (const char* pszPart :
          {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"", "level=\"asInvoker\"",
           "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true<",
+          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+          "PerMonitorV2, System<",
           "name=\"Kestrin.QLAImageSize\" version=\"" KESTRIN_VERSION "\""})
         EXPECT_NE(manifest.find(pszPart), std::string::npos) << pszPart;
     EXPECT_EQ(manifest.find("activeCodePage"), std::string::npos);
