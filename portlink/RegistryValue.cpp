@@ -46,8 +46,8 @@ bool IsDefined(LPCWSTR pchName, size_t cchName) {
     if (pszName == NULL)
         return true;
     memcpy(pszName, pchName, cchName * sizeof(WCHAR));
-    bool bDefined = GetEnvironmentVariableW(pszName, NULL, 0) != 0 ||
-                    GetLastError() != ERROR_ENVVAR_NOT_FOUND;
+    bool bDefined =
+        GetEnvironmentVariableW(pszName, NULL, 0) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND;
     free(pszName);
     return bDefined;
 }
@@ -118,30 +118,36 @@ DWORD QueryString(HKEY hKey, LPCSTR pszName, CString* pstrValue) {
     return dwResult;
 }
 
+// A key that is not there holds no value, whichever part of its path is
+// missing.
+LONG OpenKey(HKEY hRoot, LPCSTR pszKey, REGSAM samView, HKEY* phKey) {
+    LONG lResult = RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, phKey);
+    return lResult == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : lResult;
+}
+
 } // namespace
 
 DWORD ReadStringValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
                       CString* pstrValue) {
     *pstrValue = CString();
     HKEY hKey = NULL;
-    LONG lResult = RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, &hKey);
+    LONG lResult = OpenKey(hRoot, pszKey, samView, &hKey);
     if (lResult != ERROR_SUCCESS)
-        return lResult == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : lResult;
+        return lResult;
     DWORD dwResult = QueryString(hKey, pszName, pstrValue);
     RegCloseKey(hKey);
     return dwResult;
 }
 
-DWORD ReadDwordValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
-                     DWORD* pdwValue) {
+DWORD ReadDwordValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName, DWORD* pdwValue) {
     HKEY hKey = NULL;
-    LONG lResult = RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE | samView, &hKey);
+    LONG lResult = OpenKey(hRoot, pszKey, samView, &hKey);
     if (lResult != ERROR_SUCCESS)
-        return lResult == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : lResult;
+        return lResult;
     DWORD dwType = REG_NONE;
     DWORD cbValue = sizeof *pdwValue;
-    lResult = RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(pdwValue),
-                               &cbValue);
+    lResult =
+        RegQueryValueExA(hKey, pszName, NULL, &dwType, reinterpret_cast<BYTE*>(pdwValue), &cbValue);
     RegCloseKey(hKey);
     if (lResult == ERROR_FILE_NOT_FOUND)
         return ERROR_FILE_NOT_FOUND;

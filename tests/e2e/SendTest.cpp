@@ -169,14 +169,7 @@ TEST_F(Send, CommandThatMayStillPrintIsNeverSentTwice) {
     PortSetting tcpip("TCPIP", peer.Address());
     Open("TCPIP:");
     std::string received;
-    std::thread printer([&] {
-        SOCKET s = peer.Accept();
-        char buffer[64];
-        int cb = recv(s, buffer, sizeof buffer, 0);
-        received.assign(buffer, cb > 0 ? cb : 0);
-        Sleep(2000);
-        closesocket(s);
-    });
+    std::thread printer([&] { received = peer.AcceptReadAndHold(2000); });
     ExpectSendToFail("The printer at the port TCPIP: took the command but did not confirm it "
                      "within 1 seconds, and may still print it: check the printer before you "
                      "send again. Kestrin will not send it twice.");

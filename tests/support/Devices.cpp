@@ -191,3 +191,12 @@ std::string TcpPeer::AcceptAndRead(DWORD dwTimeoutMs) {
     closesocket(s);
     return bytes;
 }
+
+std::string TcpPeer::AcceptReadAndHold(DWORD dwHoldMs) {
+    SOCKET s = Accept();
+    char buffer[256];
+    int cb = s != INVALID_SOCKET ? recv(s, buffer, sizeof buffer, 0) : 0;
+    Sleep(dwHoldMs);
+    closesocket(s);
+    return std::string(buffer, cb > 0 ? cb : 0);
+}

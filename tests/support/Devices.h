@@ -88,6 +88,10 @@ public:
     void FillBacklog();
     // Accepts one connection within the timeout and reads it to its end.
     std::string AcceptAndRead(DWORD dwTimeoutMs = 10000);
+    // As a printer that takes a job but is slow to confirm it: accepts one
+    // connection, reads what comes first, and closes the connection only
+    // after dwHoldMs. Returns what it read.
+    std::string AcceptReadAndHold(DWORD dwHoldMs);
     // Accepts one connection and hands it over unread: INVALID_SOCKET if none
     // came within the timeout.
     SOCKET Accept(DWORD dwTimeoutMs = 10000);

@@ -363,14 +363,7 @@ TEST(Tavrix, TcpPeerThatClosedNeverConfirmsOrNeverAnswersFailsInTime) {
         EXPECT_EQ(GetLastError(), TAVRIX_ERROR_PEER_CLOSED);
     }
     std::string received;
-    std::thread printer([&] {
-        SOCKET s = peer.Accept();
-        char buffer[64];
-        int cb = recv(s, buffer, sizeof buffer, 0);
-        received.assign(buffer, cb > 0 ? cb : 0);
-        Sleep(2000);
-        closesocket(s);
-    });
+    std::thread printer([&] { received = peer.AcceptReadAndHold(2000); });
     DWORD dwStart = GetTickCount();
     EXPECT_FALSE(SendCommand(PORT_TCPIP));
     EXPECT_EQ(GetLastError(), TAVRIX_ERROR_NOT_CONFIRMED);
