@@ -101,7 +101,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     Tavrix link;
 #endif
 #ifdef BARE_DIALOG_HANDOFF
-    CString strPrinter = ReadHandoffFile(HANDOFF_FILE_PATH);
+    HANDOFF handoff = ReadHandoffFile(HANDOFF_FILE_PATH);
 #endif
 #ifdef BARE_DIALOG_COMMON_CONTROLS
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_UPDOWN_CLASS};

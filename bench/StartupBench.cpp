@@ -43,8 +43,28 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
 }
 
+// The token the programs start with: an operator's, who has no administrator
+// rights. Wine runs this program elevated, as Windows runs an
+// administrator's elevated one; the token linked to that is the limited one.
+HANDLE OperatorToken() {
+    HANDLE hToken = NULL;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY,
+                     &hToken);
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD cb = 0;
+    if (GetTokenInformation(hToken, TokenElevationType, &type, sizeof type, &cb) &&
+        type == TokenElevationTypeFull &&
+        GetTokenInformation(hToken, TokenLinkedToken, &linked, sizeof linked, &cb)) {
+        CloseHandle(hToken);
+        return linked.LinkedToken;
+    }
+    return hToken;
+}
+
 // Milliseconds until the dialog shows, or a negative number if it did not.
 double TimeOneStart(const char* pszProgram, const char* pszCaption) {
+    static HANDLE s_hToken = OperatorToken();
     HANDLE hHandoff =
         CreateFileA("c:\\~QorTmp.Dat", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD cbWritten = 0;
@@ -56,7 +76,8 @@ double TimeOneStart(const char* pszProgram, const char* pszCaption) {
     PROCESS_INFORMATION pi = {};
     LARGE_INTEGER start, now;
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(pszProgram, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi))
+    if (!CreateProcessAsUserA(s_hToken, pszProgram, &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                              NULL, &si, &pi))
         return -1;
     double dMs = -1;
     Query query = {pi.dwProcessId, pszCaption, false};
