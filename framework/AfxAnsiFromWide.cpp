@@ -9,16 +9,17 @@ BOOL AfxAnsiFromWide(LPCWSTR pwch, int cwch, CString& rString) {
     // UTF-8 holds every character, and takes neither the flag nor the check;
     // a lone surrogate it would turn into U+FFFD fails instead. Only Windows
     // 10 and later have UTF-8 as the ANSI code page, and Vista and later the
-    // flag.
-    bool bUtf8 = GetACP() == CP_UTF8;
+    // flag, which is taken with CP_UTF8 by name only.
+    UINT nCodePage = GetACP() == CP_UTF8 ? CP_UTF8 : CP_ACP;
+    bool bUtf8 = nCodePage == CP_UTF8;
     DWORD dwFlags = bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL bDefaultUsed = FALSE;
     LPBOOL pbDefaultUsed = bUtf8 ? NULL : &bDefaultUsed;
-    int cch = WideCharToMultiByte(CP_ACP, dwFlags, pwch, cwch, NULL, 0, NULL, pbDefaultUsed);
+    int cch = WideCharToMultiByte(nCodePage, dwFlags, pwch, cwch, NULL, 0, NULL, pbDefaultUsed);
     char* pch = cch > 0 && !bDefaultUsed ? static_cast<char*>(malloc(cch)) : NULL;
     BOOL bConverted =
         pch != NULL &&
-        WideCharToMultiByte(CP_ACP, dwFlags, pwch, cwch, pch, cch, NULL, pbDefaultUsed) == cch &&
+        WideCharToMultiByte(nCodePage, dwFlags, pwch, cwch, pch, cch, NULL, pbDefaultUsed) == cch &&
         !bDefaultUsed;
     if (bConverted)
         rString = CString(pch, cch);

@@ -43,6 +43,23 @@ void CancelBlockedCall(CALL_STATE* pState, HANDLE hThread) {
         pfnCancelSynchronousIo(hThread);
 }
 
+// Waits for the thread, looking at the caller's message queue whenever
+// something comes in: Windows takes a window whose thread has not looked at
+// its queue for 5 seconds for hung. Nothing is taken off the queue, so no
+// input reaches the caller's windows while the call runs.
+bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        DWORD dwResult = MsgWaitForMultipleObjects(
+            1, &hThread, FALSE, dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0, QS_ALLINPUT);
+        if (dwResult != WAIT_OBJECT_0 + 1)
+            return dwResult == WAIT_OBJECT_0;
+        MSG msg;
+        PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE);
+    }
+}
+
 } // namespace
 
 DWORD AfxCallWithin(const AFX_CALL& call, void* pvCall, DWORD dwTimeoutMs) {
@@ -63,7 +80,7 @@ DWORD AfxCallWithin(const AFX_CALL& call, void* pvCall, DWORD dwTimeoutMs) {
         return dwError;
     }
     DWORD dwResult = ERROR_SUCCESS;
-    if (WaitForSingleObject(hThread, dwTimeoutMs) != WAIT_OBJECT_0) {
+    if (!WaitForThread(hThread, dwTimeoutMs)) {
         // Asked to give up before it is abandoned: the thread releases
         // nothing of the call until it knows which of the two came first.
         CancelBlockedCall(pState, hThread);

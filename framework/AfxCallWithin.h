@@ -5,7 +5,9 @@
 // A call the caller waits for at most a bound: for work that may block in a
 // driver, on the network or in another process for as long as they please.
 //
-// pfnCall(pvCall) runs on a thread of its own. AfxCallWithin returns
+// pfnCall(pvCall) runs on a thread of its own; the caller's thread keeps
+// looking at its message queue meanwhile, without taking anything off it,
+// so that its windows are not taken for hung. AfxCallWithin returns
 // ERROR_SUCCESS when it has returned within dwTimeoutMs, and the caller owns
 // pvCall again. Otherwise the call is abandoned and ERROR_TIMEOUT returned:
 // pfnCancel(pvCall), where given, and CancelSynchronousIo, where Windows has

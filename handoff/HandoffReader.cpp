@@ -108,7 +108,7 @@ HANDOFF_COPY ReadCopy(LPCWSTR pszPath, DWORD dwStart) {
     if (!OpenHandoff(file, pszPath, dwStart, &bDeleteOnClose))
         return copy;
     copy.bFound = TRUE;
-    BY_HANDLE_FILE_INFORMATION info;
+    BY_HANDLE_FILE_INFORMATION info = {};
     if (!file.GetInformation(&info) || !IsPlainFile(info, file.GetType()))
         copy.handoff.status = HANDOFF_NOT_PLAIN;
     else if (info.nFileSizeHigh != 0 || info.nFileSizeLow > MAX_HANDOFF_BYTES)
@@ -119,18 +119,14 @@ HANDOFF_COPY ReadCopy(LPCWSTR pszPath, DWORD dwStart) {
     return copy;
 }
 
-BOOL IsFullPathW(LPCWSTR psz) {
-    return (psz[0] != L'\0' && psz[1] == L':' && psz[2] == L'\\') ||
-           (psz[0] == L'\\' && psz[1] == L'\\');
-}
-
 // The user's local application data: as the environment names it, where it
-// does, so that start-up need not load the shell, whose known folder is
-// asked only where the environment has none. The shell's function is bound
+// names a folder on a drive, so that start-up need not load the shell, whose
+// known folder is asked otherwise; never a share or a device, which could
+// hold start-up for as long as the network decides. The shell's function is bound
 // when it is needed, so that Windows XP, which has no VirtualStore, starts.
 BOOL GetLocalAppData(WCHAR (&szFolder)[MAX_PATH]) {
     DWORD cch = GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, MAX_PATH);
-    if (cch > 0 && cch < MAX_PATH && IsFullPathW(szFolder))
+    if (cch > 0 && cch < MAX_PATH && szFolder[1] == L':' && szFolder[2] == L'\\')
         return TRUE;
     decltype(&SHGetFolderPathW) pfnGetFolderPath;
     return AfxBindSystemProc(&pfnGetFolderPath, "shell32.dll", "SHGetFolderPathW") &&

@@ -82,7 +82,8 @@ BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     if (m_bFile && !GetFileSizeEx(m_hFile, &liStart))
         return FALSE;
     DWORD cbTaken = 0;
-    if (WriteInTime(pData, cbData, &cbTaken))
+    // A share may take a write into its cache and fail it only later.
+    if (WriteInTime(pData, cbData, &cbTaken) && (!m_bFile || FlushFileBuffers(m_hFile)))
         return TRUE;
     DWORD dwError = GetLastError();
     BOOL bCutBack =
@@ -92,7 +93,7 @@ BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     return FALSE;
 }
 
-void CHandleLink::Cancel() {
+void CHandleLink::OnCancel() {
     // Vista and later; a write to a file on a share blocks in WriteFile
     // itself, whatever the handle was opened for.
     BOOL(WINAPI * pfnCancelIoEx)(HANDLE, LPOVERLAPPED);
@@ -105,7 +106,7 @@ BOOL CHandleLink::WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken) 
     while (cbData > 0) {
         DWORD dwLeftMs = TimeLeftMs(dwStart);
         DWORD cbWritten = 0;
-        if (dwLeftMs == 0) {
+        if (dwLeftMs == 0 || IsCancelled()) {
             SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }

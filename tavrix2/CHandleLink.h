@@ -14,10 +14,13 @@ public:
     // line settings Windows keeps for it.
     static CHandleLink* Open(LPCSTR pszPath, LPCSTR pszComPort, DWORD dwTimeoutMs);
 
-    // A file takes whole writes only: one that stops part-way, on a full
-    // disk or a share that stops answering, is cut back to where it began.
+    // A file takes whole writes only, and on its disk or server, not in a
+    // cache: one that stops part-way, on a full disk or a share that stops
+    // answering, is cut back to where it began.
     BOOL WriteAll(const char* pData, DWORD cbData) override;
-    void Cancel() override;
+
+protected:
+    void OnCancel() override;
 
 private:
     CHandleLink(HANDLE hFile, HANDLE hWritten, BOOL bFile, DWORD dwTimeoutMs)

@@ -9,16 +9,21 @@
 // bytes may still reach the device says so: TAVRIX_ERROR_MAY_HAVE_ARRIVED
 // with the reason, or a reason that means as much.
 //
-// A kind overrides WriteAll and, where a write can block past the timeout,
-// Cancel.
+// A kind overrides WriteAll, which asks IsCancelled before each step that
+// sends anything, and, where a write can block in a driver past the
+// timeout, OnCancel.
 class CPortLink {
 public:
-    explicit CPortLink(DWORD dwTimeoutMs) : m_dwTimeoutMs(dwTimeoutMs) {}
+    explicit CPortLink(DWORD dwTimeoutMs) : m_dwTimeoutMs(dwTimeoutMs), m_nCancelled(0) {}
     virtual ~CPortLink() {}
     virtual BOOL WriteAll(const char* pData, DWORD cbData) = 0;
-    // Called from another thread while WriteAll is past its timeout: asks
-    // the blocked write to give up. Closes nothing.
-    virtual void Cancel() {}
+    // Called from another thread once the caller has stopped waiting, even
+    // before WriteAll has begun: from then on the link sends nothing more,
+    // and a write blocked in a driver is asked to give up. Closes nothing.
+    void Cancel() {
+        InterlockedExchange(&m_nCancelled, 1);
+        OnCancel();
+    }
 
     // Links live on the C run-time heap: a failed allocation is a NULL link,
     // and no part of the C++ run-time's exception machinery is pulled in.
@@ -26,6 +31,9 @@ public:
     static void operator delete(void* p) { free(p); }
 
 protected:
+    virtual void OnCancel() {}
+    BOOL IsCancelled() { return InterlockedCompareExchange(&m_nCancelled, 0, 0) != 0; }
+
     // What is left of the timeout counted from dwStart (a GetTickCount); 0
     // once it has passed.
     DWORD TimeLeftMs(DWORD dwStart) const {
@@ -34,4 +42,7 @@ protected:
     }
 
     DWORD m_dwTimeoutMs;
+
+private:
+    LONG m_nCancelled;
 };

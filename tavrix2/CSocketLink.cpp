@@ -66,13 +66,6 @@ void Abort(SOCKET s) {
     ws.closesocket(s);
 }
 
-int CountAddresses(const addrinfo* pAddresses) {
-    int cAddresses = 0;
-    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next)
-        ++cAddresses;
-    return cAddresses;
-}
-
 } // namespace
 
 bool IsUnspecifiedAddress(const sockaddr* pAddress) {
@@ -95,8 +88,10 @@ namespace {
 SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) {
     const WINSOCK_API& ws = Winsock();
     DWORD dwError = WSAHOST_NOT_FOUND;
-    int cLeft = CountAddresses(pAddresses);
-    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next, --cLeft) {
+    int cLeft = 0;
+    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next)
+        cLeft += !IsUnspecifiedAddress(p->ai_addr);
+    for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next) {
         if (IsUnspecifiedAddress(p->ai_addr)) {
             if (dwError == WSAHOST_NOT_FOUND)
                 dwError = TAVRIX_ERROR_UNSPECIFIED_ADDRESS;
@@ -113,7 +108,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) 
             dwError = ws.WSAGetLastError();
             continue;
         }
-        dwError = ConnectWithin(s, p, dwLeftMs / cLeft);
+        dwError = ConnectWithin(s, p, dwLeftMs / cLeft--);
         if (dwError == ERROR_SUCCESS)
             return s;
         Abort(s);
@@ -194,7 +189,7 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
 BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart, DWORD* pcbSent) {
     const WINSOCK_API& ws = Winsock();
     while (cbData > 0) {
-        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        DWORD dwLeftMs = IsCancelled() ? 0 : TimeLeftMs(dwStart);
         int nReady = dwLeftMs > 0 ? WaitReady(m_socket, false, NULL, dwLeftMs) : 0;
         if (nReady != 1) {
             SetLastError(nReady == 0 ? ERROR_TIMEOUT : ws.WSAGetLastError());

@@ -83,17 +83,28 @@ BOOL CSpoolerLink::WriteAll(const char* pData, DWORD cbData) {
     DWORD dwJob = sp.StartDocPrinterA(m_hPrinter, 1, reinterpret_cast<BYTE*>(&document));
     if (dwJob == 0)
         return FALSE;
+    // The job is not let through once the caller has stopped waiting, nor
+    // with half a command. A printer that prints directly, rather than
+    // spooling, may have passed on what it took: AbortPrinter cannot take
+    // that back.
     DWORD cbWritten = 0;
-    if (!sp.WritePrinter(m_hPrinter, const_cast<char*>(pData), cbData, &cbWritten) ||
-        cbWritten != cbData) {
-        DWORD dwError = cbWritten != cbData ? ERROR_WRITE_FAULT : GetLastError();
-        // Half a command is never let through to the device.
-        sp.AbortPrinter(m_hPrinter);
-        SetLastError(dwError);
+    DWORD dwError = ERROR_TIMEOUT;
+    if (!IsCancelled())
+        dwError = !sp.WritePrinter(m_hPrinter, const_cast<char*>(pData), cbData, &cbWritten)
+                      ? GetLastError()
+                  : cbWritten < cbData ? ERROR_WRITE_FAULT
+                                       : ERROR_SUCCESS;
+    if (dwError == ERROR_SUCCESS && IsCancelled())
+        dwError = ERROR_TIMEOUT;
+    if (dwError != ERROR_SUCCESS) {
+        BOOL bAborted = sp.AbortPrinter(m_hPrinter);
+        SetLastError(cbWritten > 0 || !bAborted
+                         ? TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError)
+                         : dwError);
         return FALSE;
     }
     if (!sp.EndDocPrinter(m_hPrinter)) {
-        DWORD dwError = GetLastError();
+        dwError = GetLastError();
         if (!sp.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_DELETE))
             dwError = TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError);
         SetLastError(dwError);
@@ -112,7 +123,7 @@ BOOL CSpoolerLink::WatchJob(DWORD dwJob, DWORD dwStart) {
             SetLastError(TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError));
             return FALSE;
         }
-        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        DWORD dwLeftMs = IsCancelled() ? 0 : TimeLeftMs(dwStart);
         switch (JudgeJob(bInQueue, dwStatus, dwLeftMs)) {
         case JOB_DONE:
             return TRUE;

@@ -152,7 +152,8 @@ CString SendFailureReason(const SEND_FAILURE& f) {
                    ? Format(IDS_SPOOLER_TIMEOUT, f.strPrinter, szSeconds)
                    : Format(IDS_LOOKUP_FAILED, f.strPrinter, SystemMessage(f.dwError));
     case STAGE_SHARED:
-        return Format(IDS_SHARED_PRINTER, f.strPrinter, f.strServer);
+        return f.strServer.IsEmpty() ? Format(IDS_SHARED_PRINTER_UNNAMED, f.strPrinter)
+                                     : Format(IDS_SHARED_PRINTER, f.strPrinter, f.strServer);
     case STAGE_PORT:
         return Format(IDS_PORT_NOT_REACHED, f.strPrinter, f.strPortName);
     case STAGE_OPEN:

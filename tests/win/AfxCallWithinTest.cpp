@@ -20,11 +20,18 @@ const AFX_CALL BLOCKED = {
 TEST(AfxCallWithin, BlockedCallIsGivenUpOnTimeAndCleanedUpByItsThreadOnceItReturns) {
     BLOCKED_CALL blocked = {CreateEventA(NULL, TRUE, FALSE, NULL), 0,
                             CreateEventA(NULL, TRUE, FALSE, NULL)};
+    // Input that comes meanwhile waits for the caller, who does not spin.
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    FILETIME ftCreated, ftExited, ftKernel, ftUser;
     DWORD dwStart = GetTickCount();
     EXPECT_EQ(AfxCallWithin(BLOCKED, &blocked, 300), DWORD(ERROR_TIMEOUT));
     DWORD dwWaited = GetTickCount() - dwStart;
     EXPECT_GE(dwWaited, 290u);
     EXPECT_LT(dwWaited, 1000u);
+    GetThreadTimes(GetCurrentThread(), &ftCreated, &ftExited, &ftKernel, &ftUser);
+    EXPECT_LT(ftKernel.dwLowDateTime + ftUser.dwLowDateTime, 2000000u) << "100 ns units";
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_REMOVE));
     EXPECT_EQ(blocked.cCancels, 1);
     EXPECT_EQ(WaitForSingleObject(blocked.hAbandoned, 200), DWORD(WAIT_TIMEOUT))
         << "released while the call still ran";

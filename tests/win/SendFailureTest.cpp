@@ -36,11 +36,12 @@ TEST(SendFailure, EveryReasonSaysWhatFailedAndWhatToDo) {
          "No printer was named: c:\\~QorTmp.Dat was larger than 64 KB, far more than a printer's "
          "name, and was not read."},
         {STAGE_TIMEOUT, TAVRIX_ERROR_BAD_TIMEOUT, "",
-         "The setting TimeoutSeconds under Software\\Kestrin\\Tavrix is no number of seconds from "
-         "1 to 60: make it a REG_DWORD value in that range, or delete it to wait 5 seconds."},
+         "The setting TimeoutSeconds, under Software\\Kestrin\\Tavrix or Group Policy's "
+         "Software\\Policies\\Kestrin\\Tavrix, is no number of seconds from 1 to 60: make it a "
+         "REG_DWORD value in that range, or delete it to wait 5 seconds."},
         {STAGE_TIMEOUT, TavrixError(TAVRIX_ERROR_UNREADABLE_SETTING, ERROR_ACCESS_DENIED), "",
-         "The setting TimeoutSeconds under Software\\Kestrin\\Tavrix cannot be read: Access "
-         "denied."},
+         "The setting TimeoutSeconds, under Software\\Kestrin\\Tavrix or Group Policy's "
+         "Software\\Policies\\Kestrin\\Tavrix, cannot be read: Access denied."},
         {STAGE_LOOKUP, ERROR_INVALID_PRINTER_NAME, "",
          "Windows has no printer named \"Label\": check the name that the starting program writes "
          "against the printers in Devices and Printers."},
@@ -133,6 +134,10 @@ TEST(SendFailure, EveryReasonSaysWhatFailedAndWhatToDo) {
         EXPECT_EQ(std::string(SendFailureReason(failure)), r.pszReason)
             << r.stage << " " << std::hex << r.dwError;
     }
+
+    SEND_FAILURE unnamed = {STAGE_SHARED, 0, HANDOFF_NAMED, "Label", "", "", -1, "", 3};
+    const std::string shared = "The printer \"Label\" is shared by another computer, and is on";
+    EXPECT_EQ(std::string(SendFailureReason(unnamed)).substr(0, shared.size()), shared);
 
     // A job's state in words: the first of its status bits that names one.
     const struct {

@@ -4,6 +4,7 @@
 
 #include "portlink/PortTable.h"
 #include "portlink/TavrixSettings.h"
+#include "tavrix2/CHandleLink.h"
 #include "tavrix2/CSocketLink.h"
 #include "tavrix2/CSpoolerLink.h"
 
@@ -418,6 +419,28 @@ TEST(Tavrix, FileOnAFullDiskKeepsItsEarlierBytesExactly) {
     EXPECT_EQ(GetLastError(), DWORD(ERROR_DISK_FULL));
     link.CloseComm();
     EXPECT_TRUE(ReadFileBytes(device) == earlier) << ReadFileBytes(device).size() << " bytes";
+}
+
+// A write that begins only after its caller has given up, as on a busy
+// machine a thread may, sends nothing.
+TEST(Tavrix, LinkCancelledBeforeItsWriteSendsNothing) {
+    const std::string path = NewTestFolder("TavrixCancelled") + "\\device.out";
+    std::unique_ptr<CPortLink> file(CHandleLink::Open(path.c_str(), "", 1000));
+    ASSERT_TRUE(file != nullptr);
+    file->Cancel();
+    EXPECT_FALSE(file->WriteAll(COMMAND.data(), COMMAND.size()));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
+    file.reset();
+    EXPECT_EQ(ReadFileBytes(path), "");
+
+    TcpPeer peer;
+    std::unique_ptr<CPortLink> tcp(
+        CSocketLink::Connect("127.0.0.1", std::to_string(peer.Port()).c_str(), 1000));
+    ASSERT_TRUE(tcp != nullptr);
+    tcp->Cancel();
+    EXPECT_FALSE(tcp->WriteAll(COMMAND.data(), COMMAND.size()));
+    tcp.reset();
+    EXPECT_EQ(peer.AcceptAndRead(1000), "");
 }
 
 // A job is done once the spooler says it printed or it has left the queue;
