@@ -348,9 +348,9 @@ TEST(Tavrix, TcpPeerThatNeverReadsMakesALargeWriteFailInsteadOfHanging) {
 }
 
 // A raw print job is the connection: a printer that has closed it took
-// nothing, one that keeps it open has not confirmed the job, and one that
-// never answers is given up, each within TimeoutSeconds.
-TEST(Tavrix, TcpPeerThatClosedNeverConfirmsOrNeverAnswersFailsInTime) {
+// nothing, and one that never answers is given up within TimeoutSeconds.
+// (One that keeps it open after the bytes is the Send tests'.)
+TEST(Tavrix, TcpPeerThatClosedOrNeverAnswersFailsInTime) {
     TimeoutSetting bound;
     TcpPeer peer;
     PortSetting tcpip("TCPIP", peer.Address());
@@ -363,19 +363,11 @@ TEST(Tavrix, TcpPeerThatClosedNeverConfirmsOrNeverAnswersFailsInTime) {
         EXPECT_EQ(link.Write(COMMAND.data(), COMMAND.size()), 0ul);
         EXPECT_EQ(GetLastError(), TAVRIX_ERROR_PEER_CLOSED);
     }
-    std::string received;
-    std::thread printer([&] { received = peer.AcceptReadAndHold(2000); });
-    DWORD dwStart = GetTickCount();
-    EXPECT_FALSE(SendCommand(PORT_TCPIP));
-    EXPECT_EQ(GetLastError(), TAVRIX_ERROR_NOT_CONFIRMED);
-    EXPECT_LT(GetTickCount() - dwStart, 2000u);
-    printer.join();
-    EXPECT_EQ(received, COMMAND);
 
     TcpPeer silent;
     silent.FillBacklog();
     PortSetting unanswered("TCPIP", silent.Address());
-    dwStart = GetTickCount();
+    DWORD dwStart = GetTickCount();
     EXPECT_FALSE(SendCommand(PORT_TCPIP));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
     EXPECT_LT(GetTickCount() - dwStart, 2000u);
