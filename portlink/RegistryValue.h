@@ -16,5 +16,4 @@ DWORD ReadStringValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
 
 // Reads a REG_DWORD value likewise: ERROR_SUCCESS with the number,
 // ERROR_FILE_NOT_FOUND, ERROR_DATATYPE_MISMATCH or the system's reason.
-DWORD ReadDwordValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName,
-                     DWORD* pdwValue);
+DWORD ReadDwordValue(HKEY hRoot, LPCSTR pszKey, REGSAM samView, LPCSTR pszName, DWORD* pdwValue);

@@ -15,9 +15,12 @@ struct PLACE {
 };
 
 const PLACE PLACES[] = {
-    {HKEY_LOCAL_MACHINE, true, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
-    {HKEY_CURRENT_USER, true, 0},                {HKEY_CURRENT_USER, false, 0},
-    {HKEY_LOCAL_MACHINE, false, KEY_WOW64_32KEY}, {HKEY_LOCAL_MACHINE, false, KEY_WOW64_64KEY},
+    {HKEY_LOCAL_MACHINE, true, KEY_WOW64_32KEY},
+    {HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
+    {HKEY_CURRENT_USER, true, 0},
+    {HKEY_CURRENT_USER, false, 0},
+    {HKEY_LOCAL_MACHINE, false, KEY_WOW64_32KEY},
+    {HKEY_LOCAL_MACHINE, false, KEY_WOW64_64KEY},
 };
 
 // Reads the value with pfnRead in each place until one has it. A value that
