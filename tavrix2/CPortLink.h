@@ -3,6 +3,13 @@
 #include <windows.h>
 #include <stdlib.h>
 
+// What is left of dwTimeoutMs counted from dwStart (a GetTickCount); 0 once
+// it has passed.
+inline DWORD TimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
+    DWORD dwElapsed = GetTickCount() - dwStart;
+    return dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
+}
+
 // An open connection to a device: every kind writes all of its bytes or
 // fails with the reason, and gives up on a device that does not take them
 // all within the link's timeout. A failure after which part or all of the
@@ -34,12 +41,7 @@ protected:
     virtual void OnCancel() {}
     BOOL IsCancelled() { return InterlockedCompareExchange(&m_nCancelled, 0, 0) != 0; }
 
-    // What is left of the timeout counted from dwStart (a GetTickCount); 0
-    // once it has passed.
-    DWORD TimeLeftMs(DWORD dwStart) const {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        return dwElapsed < m_dwTimeoutMs ? m_dwTimeoutMs - dwElapsed : 0;
-    }
+    DWORD TimeLeftMs(DWORD dwStart) const { return ::TimeLeftMs(dwStart, m_dwTimeoutMs); }
 
     DWORD m_dwTimeoutMs;
 

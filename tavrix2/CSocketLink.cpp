@@ -97,8 +97,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) 
                 dwError = TAVRIX_ERROR_UNSPECIFIED_ADDRESS;
             continue;
         }
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        DWORD dwLeftMs = dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
+        DWORD dwLeftMs = TimeLeftMs(dwStart, dwTimeoutMs);
         if (dwLeftMs == 0) {
             dwError = ERROR_TIMEOUT;
             break;

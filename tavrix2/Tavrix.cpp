@@ -22,6 +22,8 @@ struct LINK_CALL {
         : nPort(PORT_NONE), dwTimeoutMs(0), pLink(pLinkIn), pData(NULL), cbData(0), bDone(FALSE),
           dwError(ERROR_SUCCESS) {}
 
+    ~LINK_CALL() { free(pData); }
+
     static void* operator new(size_t cb) noexcept { return malloc(cb); }
     static void operator delete(void* p) { free(p); }
 
@@ -63,7 +65,6 @@ void CloseCall(void* pv) {
 void AbandonCall(void* pv) {
     LINK_CALL* pCall = static_cast<LINK_CALL*>(pv);
     delete pCall->pLink;
-    free(pCall->pData);
     delete pCall;
 }
 
@@ -74,10 +75,8 @@ BOOL RunCall(const AFX_CALL& call, LINK_CALL* pCall, DWORD dwTimeoutMs) {
     DWORD dwResult = AfxCallWithin(call, pCall, dwTimeoutMs + CALLER_GRACE_MS);
     if (dwResult == ERROR_SUCCESS)
         return TRUE;
-    if (dwResult != ERROR_TIMEOUT) {
-        free(pCall->pData);
+    if (dwResult != ERROR_TIMEOUT)
         delete pCall;
-    }
     SetLastError(dwResult);
     return FALSE;
 }
@@ -96,8 +95,12 @@ void Tavrix::SetCommPort(int port) {
 
 int Tavrix::OpenComm(int mode) {
     CloseComm();
+    if (mode != MODE_WRITE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     DWORD dwSeconds = 0;
-    DWORD dwResult = mode == MODE_WRITE ? ReadTimeoutSetting(&dwSeconds) : ERROR_INVALID_PARAMETER;
+    DWORD dwResult = ReadTimeoutSetting(&dwSeconds);
     LINK_CALL* pCall = dwResult == ERROR_SUCCESS ? new LINK_CALL(NULL) : NULL;
     if (pCall == NULL) {
         SetLastError(dwResult == ERROR_SUCCESS ? ERROR_NOT_ENOUGH_MEMORY : dwResult);
@@ -126,15 +129,14 @@ unsigned long Tavrix::Write(const char* data, unsigned long length) {
         return 0;
     }
     LINK_CALL* pCall = new LINK_CALL(m_pLink);
-    char* pData = static_cast<char*>(malloc(length));
-    if (pCall == NULL || pData == NULL) {
+    if (pCall != NULL)
+        pCall->pData = static_cast<char*>(malloc(length));
+    if (pCall == NULL || pCall->pData == NULL) {
         delete pCall;
-        free(pData);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    memcpy(pData, data, length);
-    pCall->pData = pData;
+    memcpy(pCall->pData, data, length);
     pCall->cbData = length;
     if (!RunCall({WriteCall, CancelWrite, AbandonCall}, pCall, m_dwTimeoutMs)) {
         // Abandoned, the link is the thread's to close once the write lets
@@ -148,7 +150,6 @@ unsigned long Tavrix::Write(const char* data, unsigned long length) {
     }
     BOOL bDone = pCall->bDone;
     DWORD dwError = pCall->dwError;
-    free(pCall->pData);
     delete pCall;
     SetLastError(dwError);
     return bDone ? length : 0;
