@@ -45,14 +45,21 @@ void CancelBlockedCall(CALL_STATE* pState, HANDLE hThread) {
 
 // Waits for the thread, looking at the caller's message queue whenever
 // something comes in: Windows takes a window whose thread has not looked at
-// its queue for 5 seconds for hung. Nothing is taken off the queue, so no
-// input reaches the caller's windows while the call runs.
+// its queue for 5 seconds for hung. Posted input stays on the queue until
+// the call is over; messages sent to the caller's windows are delivered, as
+// every wait for input delivers them. The input kinds are those every
+// Windows knows: QS_ALLINPUT, as newer headers spell it, holds some that
+// older Windows refuse.
 bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
+    const DWORD INPUT =
+        QS_KEY | QS_MOUSE | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE;
     DWORD dwStart = GetTickCount();
     for (;;) {
         DWORD dwElapsed = GetTickCount() - dwStart;
-        DWORD dwResult = MsgWaitForMultipleObjects(
-            1, &hThread, FALSE, dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0, QS_ALLINPUT);
+        DWORD dwLeftMs = dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
+        DWORD dwResult = MsgWaitForMultipleObjects(1, &hThread, FALSE, dwLeftMs, INPUT);
+        if (dwResult == WAIT_FAILED)
+            return WaitForSingleObject(hThread, dwLeftMs) == WAIT_OBJECT_0;
         if (dwResult != WAIT_OBJECT_0 + 1)
             return dwResult == WAIT_OBJECT_0;
         MSG msg;

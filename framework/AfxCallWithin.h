@@ -6,8 +6,10 @@
 // driver, on the network or in another process for as long as they please.
 //
 // pfnCall(pvCall) runs on a thread of its own; the caller's thread keeps
-// looking at its message queue meanwhile, without taking anything off it,
-// so that its windows are not taken for hung. AfxCallWithin returns
+// looking at its message queue meanwhile, so that its windows are not taken
+// for hung: posted input waits until the call is over, but messages sent to
+// its windows are delivered, and a window must not start a second call
+// from one of them. AfxCallWithin returns
 // ERROR_SUCCESS when it has returned within dwTimeoutMs, and the caller owns
 // pvCall again. Otherwise the call is abandoned and ERROR_TIMEOUT returned:
 // pfnCancel(pvCall), where given, and CancelSynchronousIo, where Windows has

@@ -120,13 +120,13 @@ HANDOFF_COPY ReadCopy(LPCWSTR pszPath, DWORD dwStart) {
 }
 
 // The user's local application data: as the environment names it, where it
-// names a folder on a drive, so that start-up need not load the shell, whose
-// known folder is asked otherwise; never a share or a device, which could
-// hold start-up for as long as the network decides. The shell's function is bound
+// names a folder on a drive letter, so that start-up need not load the shell,
+// whose known folder is asked otherwise; never a UNC or device path. The shell's function is bound
 // when it is needed, so that Windows XP, which has no VirtualStore, starts.
 BOOL GetLocalAppData(WCHAR (&szFolder)[MAX_PATH]) {
     DWORD cch = GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, MAX_PATH);
-    if (cch > 0 && cch < MAX_PATH && szFolder[1] == L':' && szFolder[2] == L'\\')
+    if (cch > 0 && cch < MAX_PATH && (szFolder[0] | 0x20) >= L'a' && (szFolder[0] | 0x20) <= L'z' &&
+        szFolder[2] == L'\\')
         return TRUE;
     decltype(&SHGetFolderPathW) pfnGetFolderPath;
     return AfxBindSystemProc(&pfnGetFolderPath, "shell32.dll", "SHGetFolderPathW") &&

@@ -82,7 +82,8 @@ BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     if (m_bFile && !GetFileSizeEx(m_hFile, &liStart))
         return FALSE;
     DWORD cbTaken = 0;
-    // A share may take a write into its cache and fail it only later.
+    // A share may take a write into its cache and fail it only later. The
+    // flush has no time limit of its own: past the caller's, it is cancelled.
     if (WriteInTime(pData, cbData, &cbTaken) && (!m_bFile || FlushFileBuffers(m_hFile)))
         return TRUE;
     DWORD dwError = GetLastError();

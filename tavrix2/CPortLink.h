@@ -31,6 +31,7 @@ public:
         InterlockedExchange(&m_nCancelled, 1);
         OnCancel();
     }
+    BOOL IsCancelled() { return InterlockedCompareExchange(&m_nCancelled, 0, 0) != 0; }
 
     // Links live on the C run-time heap: a failed allocation is a NULL link,
     // and no part of the C++ run-time's exception machinery is pulled in.
@@ -39,7 +40,6 @@ public:
 
 protected:
     virtual void OnCancel() {}
-    BOOL IsCancelled() { return InterlockedCompareExchange(&m_nCancelled, 0, 0) != 0; }
 
     DWORD TimeLeftMs(DWORD dwStart) const { return ::TimeLeftMs(dwStart, m_dwTimeoutMs); }
 

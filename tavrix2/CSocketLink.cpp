@@ -168,13 +168,19 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
     const WINSOCK_API& ws = Winsock();
     DWORD dwStart = GetTickCount();
     // A printer that took the connection and closed it again would leave
-    // the bytes in our own buffers and its close to be read as the job's end.
-    char chPeek;
-    int cbPeeked =
-        WaitReady(m_socket, true, NULL, 0) == 1 ? ws.recv(m_socket, &chPeek, 1, MSG_PEEK) : 1;
-    if (cbPeeked <= 0) {
-        SetLastError(cbPeeked == 0 ? TAVRIX_ERROR_PEER_CLOSED : ws.WSAGetLastError());
-        return FALSE;
+    // the bytes in our own buffers and its close to be read as the job's
+    // end: what it sent before, a banner say, is read to see past it.
+    char buffer[256];
+    while (TimeLeftMs(dwStart) > 0 && WaitReady(m_socket, true, NULL, 0) == 1) {
+        int cbReceived = ws.recv(m_socket, buffer, sizeof buffer, 0);
+        if (cbReceived == 0) {
+            SetLastError(TAVRIX_ERROR_PEER_CLOSED);
+            return FALSE;
+        }
+        if (cbReceived == SOCKET_ERROR && ws.WSAGetLastError() != WSAEWOULDBLOCK) {
+            SetLastError(ws.WSAGetLastError());
+            return FALSE;
+        }
     }
     DWORD cbSent = 0;
     if (SendAll(pData, cbData, dwStart, &cbSent) && ConfirmTaken(dwStart))

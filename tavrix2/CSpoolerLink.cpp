@@ -80,6 +80,10 @@ BOOL CSpoolerLink::WriteAll(const char* pData, DWORD cbData) {
     DWORD dwStart = GetTickCount();
     DOC_INFO_1A document = {const_cast<LPSTR>("Kestrin image size command"), NULL,
                             const_cast<LPSTR>("RAW")};
+    if (IsCancelled()) {
+        SetLastError(ERROR_TIMEOUT);
+        return FALSE;
+    }
     DWORD dwJob = sp.StartDocPrinterA(m_hPrinter, 1, reinterpret_cast<BYTE*>(&document));
     if (dwJob == 0)
         return FALSE;

@@ -37,18 +37,28 @@ struct LINK_CALL {
     DWORD dwError;
 };
 
+// A wait the caller gave up on, and then cancelled, is one that took too
+// long, whatever the system calls it.
+DWORD TimedOut(DWORD dwError) {
+    if (dwError == ERROR_OPERATION_ABORTED)
+        return ERROR_TIMEOUT;
+    if (dwError == TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, ERROR_OPERATION_ABORTED))
+        return TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, ERROR_TIMEOUT);
+    return dwError;
+}
+
 void OpenCall(void* pv) {
     LINK_CALL* pCall = static_cast<LINK_CALL*>(pv);
     pCall->pLink =
         OpenPortLink(ChoosePortTarget(pCall->nPort, pCall->strOutputFileName, ReadPortSetting),
                      pCall->dwTimeoutMs);
-    pCall->dwError = GetLastError();
+    pCall->dwError = TimedOut(GetLastError());
 }
 
 void WriteCall(void* pv) {
     LINK_CALL* pCall = static_cast<LINK_CALL*>(pv);
     pCall->bDone = pCall->pLink->WriteAll(pCall->pData, pCall->cbData);
-    pCall->dwError = GetLastError();
+    pCall->dwError = TimedOut(GetLastError());
 }
 
 void CancelWrite(void* pv) {
@@ -151,6 +161,10 @@ unsigned long Tavrix::Write(const char* data, unsigned long length) {
     BOOL bDone = pCall->bDone;
     DWORD dwError = pCall->dwError;
     delete pCall;
+    // A write that returned just as its caller gave up leaves a link that
+    // sends nothing more.
+    if (m_pLink->IsCancelled())
+        CloseComm();
     SetLastError(dwError);
     return bDone ? length : 0;
 }

@@ -31,7 +31,7 @@ const AFX_MSGMAP* CImageSizeDlg::GetMessageMap() const {
 
 CImageSizeDlg::CImageSizeDlg(CWnd* pParent)
     : CDialog(IDD_IMAGESIZE_DIALOG, pParent), m_nSizeX(0), m_nSizeY(0), m_bSizeSent(FALSE),
-      m_bMaybeSent(FALSE) {
+      m_bMaybeSent(FALSE), m_bSending(FALSE) {
     m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     HANDOFF handoff = ReadHandoffFile(HANDOFF_FILE_PATH);
     m_strPrinterName = handoff.strName;
@@ -114,9 +114,17 @@ HCURSOR CImageSizeDlg::OnQueryDragIcon() {
 }
 
 void CImageSizeDlg::OnSend() {
-    // A command that may still reach the device is not sent a second time.
-    if (m_bMaybeSent)
+    // A command that may still reach the device is not sent a second time,
+    // and none while one is on its way: a message sent to the dialog while
+    // a send waits is still handled.
+    if (m_bMaybeSent || m_bSending)
         return;
+    m_bSending = TRUE;
+    Send();
+    m_bSending = FALSE;
+}
+
+void CImageSizeDlg::Send() {
     // A field that holds no sendable number is reported before the port is
     // opened, so that no port is held while the message waits for the user.
     if (!UpdateData(TRUE))

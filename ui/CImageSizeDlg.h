@@ -34,6 +34,7 @@ protected:
     static const AFX_MSGMAP messageMap;
 
 private:
+    void Send();
     void ReportSendFailed(SEND_FAILURE& failure);
 
     CSpinButtonCtrl m_spinY;
@@ -45,4 +46,5 @@ private:
     HANDOFF_STATUS m_nHandoffStatus;
     BOOL m_bSizeSent;
     BOOL m_bMaybeSent;
+    BOOL m_bSending;
 };

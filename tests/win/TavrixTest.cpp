@@ -363,6 +363,18 @@ TEST(Tavrix, TcpPeerThatClosedOrNeverAnswersFailsInTime) {
         EXPECT_EQ(link.Write(COMMAND.data(), COMMAND.size()), 0ul);
         EXPECT_EQ(GetLastError(), TAVRIX_ERROR_PEER_CLOSED);
     }
+    {
+        // The close comes after a greeting of the printer's.
+        Tavrix link;
+        link.SetCommPort(PORT_TCPIP);
+        ASSERT_NE(link.OpenComm(0), 0);
+        SOCKET s = peer.Accept();
+        send(s, "READY\r\n", 7, 0);
+        closesocket(s);
+        Sleep(200);
+        EXPECT_EQ(link.Write(COMMAND.data(), COMMAND.size()), 0ul);
+        EXPECT_EQ(GetLastError(), TAVRIX_ERROR_PEER_CLOSED);
+    }
 
     TcpPeer silent;
     silent.FillBacklog();
