@@ -126,7 +126,7 @@ HANDOFF_COPY ReadCopy(LPCWSTR pszPath, DWORD dwStart) {
 BOOL GetLocalAppData(WCHAR (&szFolder)[MAX_PATH]) {
     DWORD cch = GetEnvironmentVariableW(L"LOCALAPPDATA", szFolder, MAX_PATH);
     if (cch > 0 && cch < MAX_PATH && (szFolder[0] | 0x20) >= L'a' && (szFolder[0] | 0x20) <= L'z' &&
-        szFolder[2] == L'\\')
+        szFolder[1] == L':' && szFolder[2] == L'\\')
         return TRUE;
     decltype(&SHGetFolderPathW) pfnGetFolderPath;
     return AfxBindSystemProc(&pfnGetFolderPath, "shell32.dll", "SHGetFolderPathW") &&

@@ -2,6 +2,7 @@
 
 #include "framework/CString.h"
 #include "portlink/TavrixError.h"
+#include "portlink/TavrixSettings.h"
 
 // The port-link class of Tavrix2.dll: one link to the device port chosen by
 // its number in the port table (PortTable.h). The two inline members are
@@ -46,6 +47,11 @@ public:
     // and the link takes no more.
     TAVRIX_API unsigned long Write(const char* data, unsigned long length);
     TAVRIX_API virtual void CloseComm();
+    // The setting OpenComm found for the selected port, so that a caller can
+    // say what the port was set to without reading it again: ERROR_SUCCESS
+    // with its text and the place that decided (TavrixSettings.h),
+    // ERROR_FILE_NOT_FOUND when the port has none, or why it cannot be used.
+    TAVRIX_API DWORD GetPortSetting(CString* pstrSetting, SETTING_PLACE* pnPlace) const;
 
     TAVRIX_INLINE_API int IsConnect() { return m_nConnect; }
     // The file that FILES appends to; without one, the FILES port setting.
@@ -60,4 +66,7 @@ private:
     CString m_strOutputFileName;
     CPortLink* m_pLink;
     DWORD m_dwTimeoutMs; // the deployer's TimeoutSeconds, read at OpenComm
+    DWORD m_dwSettingResult;
+    CString m_strSetting;
+    SETTING_PLACE m_nSettingPlace;
 };

@@ -43,6 +43,12 @@ const DWORD TAVRIX_ERROR_MAY_HAVE_ARRIVED = 0x20030000;
 // and it can no longer be taken back, so it may still print: its status.
 const DWORD TAVRIX_ERROR_JOB_STARTED = 0x20040000;
 
+// the print job of a printer: target left the queue without the spooler
+// saying it had printed: it was handed on (to another computer's queue, to
+// a print system that prints on its own), and may still print: the last
+// status seen of it.
+const DWORD TAVRIX_ERROR_JOB_HANDED_ON = 0x20050000;
+
 inline DWORD TavrixError(DWORD dwKind, DWORD dwDetail) {
     return dwKind | (dwDetail & 0xFFFF);
 }
@@ -61,5 +67,5 @@ inline DWORD TavrixErrorDetail(DWORD dwError) {
 inline bool TavrixMayHaveArrived(DWORD dwError) {
     DWORD dwKind = TavrixErrorKind(dwError);
     return dwKind == TAVRIX_ERROR_MAY_HAVE_ARRIVED || dwKind == TAVRIX_ERROR_JOB_STARTED ||
-           dwError == TAVRIX_ERROR_NOT_CONFIRMED;
+           dwKind == TAVRIX_ERROR_JOB_HANDED_ON || dwError == TAVRIX_ERROR_NOT_CONFIRMED;
 }

@@ -9,33 +9,39 @@ const DWORD MIN_TIMEOUT_SECONDS = 1;
 const DWORD MAX_TIMEOUT_SECONDS = 60;
 
 struct PLACE {
+    SETTING_PLACE nPlace;
     HKEY hRoot;
     bool bPolicy;
     REGSAM samView; // 32-bit Windows has only one view and ignores the flags
 };
 
 const PLACE PLACES[] = {
-    {HKEY_LOCAL_MACHINE, true, KEY_WOW64_32KEY},
-    {HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
-    {HKEY_CURRENT_USER, true, 0},
-    {HKEY_CURRENT_USER, false, 0},
-    {HKEY_LOCAL_MACHINE, false, KEY_WOW64_32KEY},
-    {HKEY_LOCAL_MACHINE, false, KEY_WOW64_64KEY},
+    {PLACE_MACHINE_POLICY, HKEY_LOCAL_MACHINE, true, KEY_WOW64_32KEY},
+    {PLACE_MACHINE_POLICY, HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
+    {PLACE_USER_POLICY, HKEY_CURRENT_USER, true, 0},
+    {PLACE_USER, HKEY_CURRENT_USER, false, 0},
+    {PLACE_MACHINE, HKEY_LOCAL_MACHINE, false, KEY_WOW64_32KEY},
+    {PLACE_MACHINE, HKEY_LOCAL_MACHINE, false, KEY_WOW64_64KEY},
 };
 
 // Reads the value with pfnRead in each place until one has it. A value that
 // is there but cannot be used decides as much as one that can: the next
 // place may be one the deployer meant it to beat.
-template <class READ> DWORD ReadFirst(bool bPorts, READ read) {
+template <class READ> DWORD ReadFirst(bool bPorts, READ read, SETTING_PLACE* pnPlace = NULL) {
     for (const PLACE& place : PLACES) {
         LPCSTR pszKey = place.bPolicy ? (bPorts ? "Software\\Policies\\Kestrin\\Tavrix\\Ports"
                                                 : "Software\\Policies\\Kestrin\\Tavrix")
                                       : (bPorts ? "Software\\Kestrin\\Tavrix\\Ports"
                                                 : "Software\\Kestrin\\Tavrix");
         DWORD dwResult = read(place.hRoot, pszKey, place.samView);
-        if (dwResult != ERROR_FILE_NOT_FOUND)
+        if (dwResult != ERROR_FILE_NOT_FOUND) {
+            if (pnPlace != NULL)
+                *pnPlace = place.nPlace;
             return dwResult;
+        }
     }
+    if (pnPlace != NULL)
+        *pnPlace = PLACE_NONE;
     return ERROR_FILE_NOT_FOUND;
 }
 
@@ -51,11 +57,14 @@ DWORD Unusable(DWORD dwResult, DWORD dwOfWrongType) {
 
 } // namespace
 
-DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting) {
-    return ReadFirst(true, [&](HKEY hRoot, LPCSTR pszKey, REGSAM samView) {
-        return Unusable(ReadStringValue(hRoot, pszKey, samView, pszPortName, pstrSetting),
-                        TAVRIX_ERROR_BAD_SETTING);
-    });
+DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting, SETTING_PLACE* pnPlace) {
+    return ReadFirst(
+        true,
+        [&](HKEY hRoot, LPCSTR pszKey, REGSAM samView) {
+            return Unusable(ReadStringValue(hRoot, pszKey, samView, pszPortName, pstrSetting),
+                            TAVRIX_ERROR_BAD_SETTING);
+        },
+        pnPlace);
 }
 
 DWORD ReadTimeoutSetting(DWORD* pdwSeconds) {

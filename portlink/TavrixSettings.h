@@ -18,7 +18,15 @@
 // value of another type, TAVRIX_ERROR_UNDEFINED_VARIABLE for one that names
 // a variable not defined here, or TAVRIX_ERROR_UNREADABLE_SETTING with the
 // reason.
-DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting);
+// *pnPlace, where given, tells which of the four places decided.
+enum SETTING_PLACE {
+    PLACE_NONE, // no place has the value
+    PLACE_MACHINE_POLICY,
+    PLACE_USER_POLICY,
+    PLACE_USER,
+    PLACE_MACHINE,
+};
+DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting, SETTING_PLACE* pnPlace = NULL);
 
 // How long the library waits for a device, and the program for the spooler:
 // the REG_DWORD TimeoutSeconds, from 1 to 60, DEFAULT_TIMEOUT_SECONDS where

@@ -47,11 +47,14 @@ DWORD TimedOut(DWORD dwError) {
     return dwError;
 }
 
+DWORD ReadSetting(LPCSTR pszPortName, CString* pstrSetting) {
+    return ReadPortSetting(pszPortName, pstrSetting);
+}
+
 void OpenCall(void* pv) {
     LINK_CALL* pCall = static_cast<LINK_CALL*>(pv);
-    pCall->pLink =
-        OpenPortLink(ChoosePortTarget(pCall->nPort, pCall->strOutputFileName, ReadPortSetting),
-                     pCall->dwTimeoutMs);
+    pCall->pLink = OpenPortLink(
+        ChoosePortTarget(pCall->nPort, pCall->strOutputFileName, ReadSetting), pCall->dwTimeoutMs);
     pCall->dwError = TimedOut(GetLastError());
 }
 
@@ -93,7 +96,9 @@ BOOL RunCall(const AFX_CALL& call, LINK_CALL* pCall, DWORD dwTimeoutMs) {
 
 } // namespace
 
-Tavrix::Tavrix() : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_dwTimeoutMs(0) {}
+Tavrix::Tavrix()
+    : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_dwTimeoutMs(0),
+      m_dwSettingResult(ERROR_FILE_NOT_FOUND), m_nSettingPlace(PLACE_NONE) {}
 
 Tavrix::~Tavrix() {
     Tavrix::CloseComm();
@@ -117,6 +122,11 @@ int Tavrix::OpenComm(int mode) {
         return 0;
     }
     m_dwTimeoutMs = dwSeconds * 1000;
+    m_strSetting = CString();
+    m_dwSettingResult =
+        m_nPort >= 0 && m_nPort < PORT_COUNT
+            ? ReadPortSetting(g_rgpszPortNames[m_nPort], &m_strSetting, &m_nSettingPlace)
+            : ERROR_FILE_NOT_FOUND;
     pCall->nPort = m_nPort;
     pCall->strOutputFileName = m_strOutputFileName;
     pCall->dwTimeoutMs = m_dwTimeoutMs;
@@ -167,6 +177,12 @@ unsigned long Tavrix::Write(const char* data, unsigned long length) {
         CloseComm();
     SetLastError(dwError);
     return bDone ? length : 0;
+}
+
+DWORD Tavrix::GetPortSetting(CString* pstrSetting, SETTING_PLACE* pnPlace) const {
+    *pstrSetting = m_strSetting;
+    *pnPlace = m_nSettingPlace;
+    return m_dwSettingResult;
 }
 
 void Tavrix::CloseComm() {
