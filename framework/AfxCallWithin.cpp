@@ -6,41 +6,37 @@
 
 namespace {
 
-enum { CALL_RUNNING, CALL_RETURNED, CALL_ABANDONED };
+LONG g_cCallsRunning = 0;
+LONG g_nPrepared = 0;
+// Vista and later: a CreateFile on a server that is gone, a read of a pipe,
+// a spooler call.
+BOOL(WINAPI* g_pfnCancelSynchronousIo)(HANDLE) = NULL;
 
-// Shared by the caller and the thread, and freed by whichever lets go last.
-struct CALL_STATE {
-    LONG cRefs;
-    LONG nState;
-    AFX_CALL call;
+// The thread's own copy of what it is to run: freed by the thread, or by
+// the caller when no thread could be started.
+struct THREAD_START {
+    void (*pfnCall)(void*);
     void* pvCall;
-    HMODULE hModule;
 };
 
-void Release(CALL_STATE* pState) {
-    if (InterlockedDecrement(&pState->cRefs) == 0)
-        free(pState);
-}
-
 DWORD WINAPI CallThread(LPVOID pv) {
-    CALL_STATE* pState = static_cast<CALL_STATE*>(pv);
-    HMODULE hModule = pState->hModule;
-    pState->call.pfnCall(pState->pvCall);
-    if (InterlockedCompareExchange(&pState->nState, CALL_RETURNED, CALL_RUNNING) == CALL_ABANDONED)
-        pState->call.pfnAbandon(pState->pvCall);
-    Release(pState);
-    FreeLibraryAndExitThread(hModule, 0);
+    THREAD_START start = *static_cast<THREAD_START*>(pv);
+    free(pv);
+    start.pfnCall(start.pvCall);
+    InterlockedDecrement(&g_cCallsRunning);
     return 0;
 }
 
-void CancelBlockedCall(CALL_STATE* pState, HANDLE hThread) {
-    if (pState->call.pfnCancel != NULL)
-        pState->call.pfnCancel(pState->pvCall);
-    // Vista and later: a CreateFile on a server that is gone, a read of a
-    // pipe, a spooler call.
-    BOOL(WINAPI * pfnCancelSynchronousIo)(HANDLE);
-    if (AfxBindSystemProc(&pfnCancelSynchronousIo, "kernel32.dll", "CancelSynchronousIo"))
-        pfnCancelSynchronousIo(hThread);
+// Both take the loader's lock, which a thread given up on may hold for as
+// long as a DLL's start-up lasts: done once, before the first thread. The
+// module is pinned, since a thread may outlive the caller's use of it.
+void PrepareOnce() {
+    if (InterlockedCompareExchange(&g_nPrepared, 1, 0) != 0)
+        return;
+    HMODULE hModule = NULL;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCSTR>(&CallThread), &hModule);
+    AfxBindSystemProc(&g_pfnCancelSynchronousIo, "kernel32.dll", "CancelSynchronousIo");
 }
 
 // Waits for the thread, looking at the caller's message queue whenever
@@ -55,8 +51,7 @@ bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
         QS_KEY | QS_MOUSE | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE;
     DWORD dwStart = GetTickCount();
     for (;;) {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        DWORD dwLeftMs = dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
+        DWORD dwLeftMs = AfxTimeLeftMs(dwStart, dwTimeoutMs);
         DWORD dwResult = MsgWaitForMultipleObjects(1, &hThread, FALSE, dwLeftMs, INPUT);
         if (dwResult == WAIT_FAILED)
             return WaitForSingleObject(hThread, dwLeftMs) == WAIT_OBJECT_0;
@@ -69,33 +64,30 @@ bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
 
 } // namespace
 
-DWORD AfxCallWithin(const AFX_CALL& call, void* pvCall, DWORD dwTimeoutMs) {
-    CALL_STATE* pState = static_cast<CALL_STATE*>(malloc(sizeof(CALL_STATE)));
-    if (pState == NULL)
+DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs) {
+    PrepareOnce();
+    THREAD_START* pStart = static_cast<THREAD_START*>(malloc(sizeof(THREAD_START)));
+    if (pStart == NULL)
         return ERROR_NOT_ENOUGH_MEMORY;
-    *pState = {2, CALL_RUNNING, call, pvCall, NULL};
-    HANDLE hThread = NULL;
-    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                           reinterpret_cast<LPCSTR>(&CallThread), &pState->hModule)) {
-        hThread = CreateThread(NULL, 0, CallThread, pState, 0, NULL);
-        if (hThread == NULL)
-            FreeLibrary(pState->hModule);
-    }
+    *pStart = {pfnCall, pvCall};
+    InterlockedIncrement(&g_cCallsRunning);
+    HANDLE hThread = CreateThread(NULL, 0, CallThread, pStart, 0, NULL);
     if (hThread == NULL) {
         DWORD dwError = GetLastError();
-        free(pState);
+        InterlockedDecrement(&g_cCallsRunning);
+        free(pStart);
         return dwError;
     }
     DWORD dwResult = ERROR_SUCCESS;
     if (!WaitForThread(hThread, dwTimeoutMs)) {
-        // Asked to give up before it is abandoned: the thread releases
-        // nothing of the call until it knows which of the two came first.
-        CancelBlockedCall(pState, hThread);
-        if (InterlockedCompareExchange(&pState->nState, CALL_ABANDONED, CALL_RUNNING) ==
-            CALL_RUNNING)
-            dwResult = ERROR_TIMEOUT;
+        if (g_pfnCancelSynchronousIo != NULL)
+            g_pfnCancelSynchronousIo(hThread);
+        dwResult = ERROR_TIMEOUT;
     }
     CloseHandle(hThread);
-    Release(pState);
     return dwResult;
+}
+
+BOOL AfxCallsRunning() {
+    return InterlockedCompareExchange(&g_cCallsRunning, 0, 0) != 0;
 }

@@ -2,29 +2,34 @@
 
 #include <windows.h>
 
-// A call the caller waits for at most a bound: for work that may block in a
-// driver, on the network or in another process for as long as they please.
+// What is left of dwTimeoutMs counted from dwStart (a GetTickCount); 0 once
+// it has passed. Every bound of the program and its library is reckoned so.
+inline DWORD AfxTimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
+    DWORD dwElapsed = GetTickCount() - dwStart;
+    return dwElapsed < dwTimeoutMs ? dwTimeoutMs - dwElapsed : 0;
+}
+
+// A call that its caller waits for at most a bound: for work that may block
+// in a driver, the spooler or the network for as long as they please, where
+// Windows gives the work no form that could be waited for and given up on.
 //
-// pfnCall(pvCall) runs on a thread of its own; the caller's thread keeps
+// pfnCall(pvCall) runs on a thread of its own. The caller's thread keeps
 // looking at its message queue meanwhile, so that its windows are not taken
 // for hung: posted input waits until the call is over, but messages sent to
-// its windows are delivered, and a window must not start a second call
-// from one of them. AfxCallWithin returns
-// ERROR_SUCCESS when it has returned within dwTimeoutMs, and the caller owns
-// pvCall again. Otherwise the call is abandoned and ERROR_TIMEOUT returned:
-// pfnCancel(pvCall), where given, and CancelSynchronousIo, where Windows has
-// it, ask the blocked work to give up, and from then on pvCall belongs to
-// the thread, which calls pfnAbandon(pvCall) once pfnCall has returned, to
-// undo and release what the call made. Any other result means the thread
-// could not be started, and pvCall is still the caller's.
+// its windows are delivered, and a window must not start a second call from
+// one of them. ERROR_SUCCESS when the call has returned within dwTimeoutMs.
+// ERROR_TIMEOUT when it has not: the synchronous I/O of its thread is then
+// cancelled, and the call goes on without its caller. Any other result means
+// that the thread could not be started and pfnCall never ran.
 //
-// pfnCancel runs on the caller's thread while pfnCall may still run; it
-// must not release what pfnCall uses. The thread keeps the module of these
-// functions loaded until it is done, so a DLL may be freed meanwhile.
-struct AFX_CALL {
-    void (*pfnCall)(void* pvCall);
-    void (*pfnCancel)(void* pvCall);
-    void (*pfnAbandon)(void* pvCall);
-};
+// The caller and the call both hold what pvCall points to, and either may
+// let go first: the two agree on who frees it (a count of references).
+// Everything the caller's side needs is bound and its module pinned at the
+// first call, before any thread exists, so that a thread held in some DLL's
+// start-up, under the loader's lock, delays no later bound.
+DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs);
 
-DWORD AfxCallWithin(const AFX_CALL& call, void* pvCall, DWORD dwTimeoutMs);
+// Whether a call given up on may still be running. A process must not end
+// through ExitProcess meanwhile: other DLLs' detach code would wait for
+// locks that the call's thread may hold. AfxWinMain ends it at once instead.
+BOOL AfxCallsRunning();

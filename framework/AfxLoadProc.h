@@ -24,3 +24,24 @@ template <class PFN> BOOL AfxBindSystemProc(PFN* ppfn, LPCSTR pszDll, LPCSTR psz
         reinterpret_cast<PFN>(reinterpret_cast<PFN_GENERIC>(AfxLoadSystemProc(pszDll, pszProc)));
     return *ppfn != NULL;
 }
+
+// A system DLL's functions that go together, bound at once into a structure
+// of pointers the first time it is asked for, and kept for the process's
+// life: NULL, with the reason in the last-error code, when one of them
+// cannot be had. The structure declares a member a name, in the names'
+// order, so that one list gives both:
+//
+//     #define SPOOLER_FUNCTIONS(F) F(OpenPrinterA) F(ClosePrinter)
+//     struct SPOOLER_API { SPOOLER_FUNCTIONS(AFX_API_MEMBER) };
+//     const LPCSTR names[] = {SPOOLER_FUNCTIONS(AFX_API_NAME)};
+//     const SPOOLER_API* p = AfxSystemApi<SPOOLER_API>("winspool.drv", names);
+#define AFX_API_MEMBER(name) decltype(&::name) name;
+#define AFX_API_NAME(name) #name,
+
+void* AfxLoadSystemApi(void* volatile* ppApi, LPCSTR pszDll, const LPCSTR* rgpszNames, int cNames);
+
+template <class API, int N> const API* AfxSystemApi(LPCSTR pszDll, const LPCSTR (&rgpszNames)[N]) {
+    static_assert(sizeof(API) == N * sizeof(FARPROC), "a member for each name, in their order");
+    static void* volatile s_pApi = NULL;
+    return static_cast<const API*>(AfxLoadSystemApi(&s_pApi, pszDll, rgpszNames, N));
+}

@@ -3,6 +3,7 @@
 #include <mbctype.h>
 #include <shellapi.h>
 
+#include "AfxCallWithin.h"
 #include "AfxLoadProc.h"
 #include "CWnd.h"
 
@@ -97,5 +98,10 @@ int AfxWinMain(HINSTANCE hInstance, LPSTR, int) {
         return 1;
     pApp->SetModuleData(hInstance);
     pApp->InitInstance();
-    return pApp->ExitInstance();
+    int nExitCode = pApp->ExitInstance();
+    // A call given up on may hold a lock that other DLLs' detach code would
+    // wait for: the process ends here, with its code, without running it.
+    if (AfxCallsRunning())
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(nExitCode));
+    return nExitCode;
 }

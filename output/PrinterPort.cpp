@@ -3,36 +3,11 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "framework/AfxCallWithin.h"
-#include "framework/AfxLoadProc.h"
+#include "portlink/Spooler.h"
 
 namespace {
 
-// The spooler's client, loaded at the first Send rather than with the
-// program.
-struct SPOOLER {
-    decltype(&::OpenPrinterA) OpenPrinterA;
-    decltype(&::GetPrinterA) GetPrinterA;
-    decltype(&::ClosePrinter) ClosePrinter;
-};
-
-bool LoadSpooler(SPOOLER* p) {
-    const char* const DLL = "winspool.drv";
-    return AfxBindSystemProc(&p->OpenPrinterA, DLL, "OpenPrinterA") &&
-           AfxBindSystemProc(&p->GetPrinterA, DLL, "GetPrinterA") &&
-           AfxBindSystemProc(&p->ClosePrinter, DLL, "ClosePrinter");
-}
-
-// One lookup, on the C run-time heap: an abandoned one outlives the caller.
-struct LOOKUP {
-    static void* operator new(size_t cb) noexcept { return malloc(cb); }
-    static void operator delete(void* p) { free(p); }
-
-    CString strPrinterName;
-    PRINTER_PORT port;
-};
-
-void ReadPort(const SPOOLER& spooler, HANDLE hPrinter, PRINTER_PORT* pPort) {
+void ReadPort(const SPOOLER_API& spooler, HANDLE hPrinter, PRINTER_PORT* pPort) {
     DWORD cbNeeded = 0;
     spooler.GetPrinterA(hPrinter, 2, NULL, 0, &cbNeeded);
     BYTE* pbInfo = cbNeeded > 0 ? static_cast<BYTE*>(malloc(cbNeeded)) : NULL;
@@ -54,44 +29,23 @@ void ReadPort(const SPOOLER& spooler, HANDLE hPrinter, PRINTER_PORT* pPort) {
     free(pbInfo);
 }
 
-void LookUp(void* pv) {
-    LOOKUP* pLookup = static_cast<LOOKUP*>(pv);
-    PRINTER_PORT* pPort = &pLookup->port;
-    SPOOLER spooler;
-    HANDLE hPrinter = NULL;
-    if (!LoadSpooler(&spooler) ||
-        !spooler.OpenPrinterA(const_cast<LPSTR>(static_cast<LPCSTR>(pLookup->strPrinterName)),
-                              &hPrinter, NULL)) {
-        pPort->dwError = GetLastError();
-        return;
-    }
-    ReadPort(spooler, hPrinter, pPort);
-    spooler.ClosePrinter(hPrinter);
-}
-
-void ForgetLookUp(void* pv) {
-    delete static_cast<LOOKUP*>(pv);
-}
-
 } // namespace
 
-PRINTER_PORT GetPrinterPort(const CString& strPrinterName, DWORD dwTimeoutMs) {
+PRINTER_PORT GetPrinterPort(const CString& strPrinterName) {
     PRINTER_PORT port = {ERROR_INVALID_PRINTER_NAME, CString(), FALSE, CString()};
     if (strPrinterName.IsEmpty() || strPrinterName.GetLength() > MAX_PRINTER_NAME)
         return port;
-    LOOKUP* pLookup = new LOOKUP;
-    if (pLookup == NULL) {
-        port.dwError = ERROR_NOT_ENOUGH_MEMORY;
+    const SPOOLER_API* pSpooler = Spooler();
+    HANDLE hPrinter = NULL;
+    if (pSpooler == NULL ||
+        !pSpooler->OpenPrinterA(const_cast<LPSTR>(static_cast<LPCSTR>(strPrinterName)), &hPrinter,
+                                NULL)) {
+        port.dwError = GetLastError();
         return port;
     }
-    pLookup->strPrinterName = strPrinterName;
-    pLookup->port = {ERROR_SUCCESS, CString(), FALSE, CString()};
-    port.dwError = AfxCallWithin({LookUp, NULL, ForgetLookUp}, pLookup, dwTimeoutMs);
-    if (port.dwError == ERROR_TIMEOUT)
-        return port;
-    if (port.dwError == ERROR_SUCCESS)
-        port = pLookup->port;
-    delete pLookup;
+    port.dwError = ERROR_SUCCESS;
+    ReadPort(*pSpooler, hPrinter, &port);
+    pSpooler->ClosePrinter(hPrinter);
     return port;
 }
 

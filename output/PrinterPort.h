@@ -22,10 +22,10 @@ struct PRINTER_PORT {
     CString strServer;
 };
 
-// Asks the print spooler which port the named printer is on, waiting for it
-// at most dwTimeoutMs: a connection to a printer whose server has gone can
-// keep the spooler's client busy for as long as the network decides.
-PRINTER_PORT GetPrinterPort(const CString& strPrinterName, DWORD dwTimeoutMs);
+// Asks the print spooler which port the named printer is on. A connection
+// to a printer whose server has gone can keep the spooler's client busy for
+// as long as the network decides: the caller bounds the wait (SendCycle.h).
+PRINTER_PORT GetPrinterPort(const CString& strPrinterName);
 
 // Whether the spooler's record is of a printer on another computer: one it
 // names a server for, unless that server is pszThisComputer (a local printer

@@ -15,11 +15,16 @@
 // outside the table or a mode other than 0, or one of the library's own
 // (TavrixError.h).
 //
-// No member waits for a device, a driver or a server longer than the
-// deployer's TimeoutSeconds (TavrixSettings.h) and a moment: the work runs
-// on a thread of its own, which the caller stops waiting for on time. What
-// such a thread opens afterwards it closes unused, and it never writes
-// after its caller has been told that the write failed.
+// A link has one bound, the deployer's TimeoutSeconds (TavrixSettings.h),
+// from the start of OpenComm to the end of CloseComm: every wait that
+// Windows lets be given up (a device's write, a connection, the printer's
+// answer, a print job's end) ends with it, and the member then fails with
+// its own reason. A few calls have no such form and return when Windows
+// lets them: opening a path on a server that has gone, the spooler's calls,
+// a host name's lookup, flushing a file to a share. A caller that must not
+// wait for them runs the link on a thread of its own and gives up on it
+// there, as Kestrin does (CancelSynchronousIo ends such a call); a link
+// closed without a command in it removes the file that its open made.
 #ifdef TAVRIX2_BUILD
 #define TAVRIX_API __declspec(dllexport)
 #define TAVRIX_INLINE_API
@@ -65,7 +70,6 @@ private:
     int m_nConnect;
     CString m_strOutputFileName;
     CPortLink* m_pLink;
-    DWORD m_dwTimeoutMs; // the deployer's TimeoutSeconds, read at OpenComm
     DWORD m_dwSettingResult;
     CString m_strSetting;
     SETTING_PLACE m_nSettingPlace;

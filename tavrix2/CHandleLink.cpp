@@ -1,6 +1,5 @@
 #include "CHandleLink.h"
 
-#include "framework/AfxLoadProc.h"
 #include "portlink/RegistryValue.h"
 #include "portlink/TavrixError.h"
 
@@ -44,35 +43,44 @@ void ApplyLineSettings(HANDLE hFile, LPCSTR pszComPort) {
 CHandleLink::~CHandleLink() {
     CloseHandle(m_hFile);
     CloseHandle(m_hWritten);
+    if (!m_strMade.IsEmpty())
+        DeleteFileA(m_strMade);
 }
 
-CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort, DWORD dwTimeoutMs) {
+CHandleLink* CHandleLink::Open(LPCSTR pszPath, LPCSTR pszComPort, DWORD dwStart,
+                               DWORD dwTimeoutMs) {
     HANDLE hFile = OpenExisting(pszPath);
-    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+    BOOL bMade = FALSE;
+    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
         hFile = CreateFileA(pszPath, GENERIC_WRITE, 0, NULL, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED | NO_IMPERSONATION, NULL);
+        bMade = hFile != INVALID_HANDLE_VALUE && GetLastError() != ERROR_ALREADY_EXISTS;
+    }
     if (hFile == INVALID_HANDLE_VALUE)
         return NULL;
     if (*pszComPort != '\0')
         ApplyLineSettings(hFile, pszComPort);
-    // The driver gives up on a write too, where it can; files have no
-    // driver to ask.
     BOOL bFile = GetFileType(hFile) == FILE_TYPE_DISK;
     if (!bFile) {
-        COMMTIMEOUTS timeouts = {};
-        timeouts.WriteTotalTimeoutConstant = dwTimeoutMs;
-        SetCommTimeouts(hFile, &timeouts);
+        // The wait of each write is its one bound: write timeouts that the
+        // port's last user left in its driver would end a write part-way.
+        COMMTIMEOUTS noTimeouts = {};
+        SetCommTimeouts(hFile, &noTimeouts);
     }
 
     HANDLE hWritten = CreateEventA(NULL, TRUE, FALSE, NULL);
     CHandleLink* pLink =
-        hWritten != NULL ? new CHandleLink(hFile, hWritten, bFile, dwTimeoutMs) : NULL;
+        hWritten != NULL ? new CHandleLink(hFile, hWritten, bFile, dwStart, dwTimeoutMs) : NULL;
     if (pLink == NULL) {
         DWORD dwError = hWritten != NULL ? ERROR_NOT_ENOUGH_MEMORY : GetLastError();
         CloseHandle(hFile);
         if (hWritten != NULL)
             CloseHandle(hWritten);
+        if (bMade)
+            DeleteFileA(pszPath);
         SetLastError(dwError);
+    } else if (bMade && bFile) {
+        pLink->m_strMade = pszPath;
     }
     return pLink;
 }
@@ -82,47 +90,41 @@ BOOL CHandleLink::WriteAll(const char* pData, DWORD cbData) {
     if (m_bFile && !GetFileSizeEx(m_hFile, &liStart))
         return FALSE;
     DWORD cbTaken = 0;
+    BOOL bBegun = FALSE;
     // A share may take a write into its cache and fail it only later. The
-    // flush has no time limit of its own: past the caller's, it is cancelled.
-    if (WriteInTime(pData, cbData, &cbTaken) && (!m_bFile || FlushFileBuffers(m_hFile)))
+    // flush has no bound of its own: its caller's is the one.
+    if (WriteInTime(pData, cbData, &cbTaken, &bBegun) && (!m_bFile || FlushFileBuffers(m_hFile))) {
+        m_strMade = CString();
         return TRUE;
+    }
     DWORD dwError = GetLastError();
-    BOOL bCutBack =
-        m_bFile && SetFilePointerEx(m_hFile, liStart, NULL, FILE_BEGIN) && SetEndOfFile(m_hFile);
-    SetLastError(cbTaken > 0 && !bCutBack ? TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError)
-                                          : dwError);
+    BOOL bMayHaveArrived = bBegun;
+    if (m_bFile)
+        bMayHaveArrived = cbTaken > 0 && !(SetFilePointerEx(m_hFile, liStart, NULL, FILE_BEGIN) &&
+                                           SetEndOfFile(m_hFile));
+    SetLastError(bMayHaveArrived ? TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError) : dwError);
     return FALSE;
 }
 
-void CHandleLink::OnCancel() {
-    // Vista and later; a write to a file on a share blocks in WriteFile
-    // itself, whatever the handle was opened for.
-    BOOL(WINAPI * pfnCancelIoEx)(HANDLE, LPOVERLAPPED);
-    if (AfxBindSystemProc(&pfnCancelIoEx, "kernel32.dll", "CancelIoEx"))
-        pfnCancelIoEx(m_hFile, NULL);
-}
-
-BOOL CHandleLink::WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken) {
-    DWORD dwStart = GetTickCount();
+BOOL CHandleLink::WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken, BOOL* pbBegun) {
     while (cbData > 0) {
-        DWORD dwLeftMs = TimeLeftMs(dwStart);
         DWORD cbWritten = 0;
-        if (dwLeftMs == 0 || IsCancelled()) {
+        if (TimeLeftMs() == 0) {
             SetLastError(ERROR_TIMEOUT);
             return FALSE;
         }
-        BOOL bWritten = WriteWithin(pData, cbData, dwLeftMs, &cbWritten);
+        BOOL bWritten = WriteWithin(pData, cbData, &cbWritten, pbBegun);
         *pcbTaken += cbWritten;
         if (!bWritten)
             return FALSE;
-        // A file that takes less than all is full; a device whose own
-        // timeout passed without taking a byte gave up.
+        // A file that takes less than all is full; a device that finished a
+        // write without taking a byte would be asked again and again.
         if (m_bFile && cbWritten < cbData) {
             SetLastError(ERROR_DISK_FULL);
             return FALSE;
         }
         if (cbWritten == 0) {
-            SetLastError(ERROR_TIMEOUT);
+            SetLastError(ERROR_WRITE_FAULT);
             return FALSE;
         }
         pData += cbWritten;
@@ -131,8 +133,7 @@ BOOL CHandleLink::WriteInTime(const char* pData, DWORD cbData, DWORD* pcbTaken) 
     return TRUE;
 }
 
-BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs,
-                              DWORD* pcbWritten) {
+BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD* pcbWritten, BOOL* pbBegun) {
     OVERLAPPED overlapped = {};
     // At the end of a file; devices and pipes have no position to heed.
     overlapped.Offset = 0xFFFFFFFF;
@@ -143,12 +144,11 @@ BOOL CHandleLink::WriteWithin(const char* pData, DWORD cbData, DWORD dwTimeoutMs
     if (!WriteFile(m_hFile, pData, cbData, &cbWrittenNow, &overlapped) &&
         GetLastError() != ERROR_IO_PENDING)
         return FALSE;
-    if (WaitForSingleObject(m_hWritten, dwTimeoutMs) == WAIT_OBJECT_0)
+    *pbBegun = TRUE;
+    if (WaitForSingleObject(m_hWritten, TimeLeftMs()) == WAIT_OBJECT_0)
         return GetOverlappedResult(m_hFile, &overlapped, pcbWritten, FALSE);
-    // Every device, pipe and file can be stopped this way, and the write
-    // must be over before its buffer and OVERLAPPED go: a driver that never
-    // lets go holds this thread, which the caller has stopped waiting for.
-    // One that finishes before the cancel takes still counts.
+    // The write must be over before its buffer and OVERLAPPED go; one that
+    // finishes before the cancel takes still counts.
     CancelIo(m_hFile);
     if (GetOverlappedResult(m_hFile, &overlapped, pcbWritten, TRUE))
         return TRUE;

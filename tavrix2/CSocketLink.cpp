@@ -19,7 +19,7 @@ bool IsInSet(SOCKET s, const fd_set& set) {
 // on it having finished): 1 then, 0 when time ran out, SOCKET_ERROR on
 // failure.
 int WaitReady(SOCKET s, bool bRead, fd_set* pFailed, DWORD dwTimeoutMs) {
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     fd_set ready;
     FD_ZERO(&ready);
     FD_SET(s, &ready);
@@ -36,7 +36,7 @@ int WaitReady(SOCKET s, bool bRead, fd_set* pFailed, DWORD dwTimeoutMs) {
 // Starts a non-blocking connect and waits for it: ERROR_SUCCESS, the
 // reason it failed, or ERROR_TIMEOUT.
 DWORD ConnectWithin(SOCKET s, const addrinfo* pAddress, DWORD dwTimeoutMs) {
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     u_long ulNonBlocking = 1;
     ws.ioctlsocket(s, FIONBIO, &ulNonBlocking);
     if (ws.connect(s, pAddress->ai_addr, static_cast<int>(pAddress->ai_addrlen)) == 0)
@@ -59,7 +59,7 @@ DWORD ConnectWithin(SOCKET s, const addrinfo* pAddress, DWORD dwTimeoutMs) {
 
 // Resets the connection: whatever was not yet taken is dropped.
 void Abort(SOCKET s) {
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     linger noLinger = {1, 0};
     ws.setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&noLinger),
                   sizeof noLinger);
@@ -86,7 +86,7 @@ namespace {
 // is left of the timeout counted from dwStart, so that one that is never
 // answered does not leave the next without time.
 SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) {
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     DWORD dwError = WSAHOST_NOT_FOUND;
     int cLeft = 0;
     for (const addrinfo* p = pAddresses; p != NULL; p = p->ai_next)
@@ -97,7 +97,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) 
                 dwError = TAVRIX_ERROR_UNSPECIFIED_ADDRESS;
             continue;
         }
-        DWORD dwLeftMs = TimeLeftMs(dwStart, dwTimeoutMs);
+        DWORD dwLeftMs = AfxTimeLeftMs(dwStart, dwTimeoutMs);
         if (dwLeftMs == 0) {
             dwError = ERROR_TIMEOUT;
             break;
@@ -119,7 +119,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) 
 } // namespace
 
 CSocketLink::~CSocketLink() {
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     if (m_bConfirmed)
         ws.closesocket(m_socket);
     else
@@ -127,11 +127,11 @@ CSocketLink::~CSocketLink() {
     ws.WSACleanup();
 }
 
-CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTimeoutMs) {
-    DWORD dwStart = GetTickCount();
-    if (!LoadWinsock())
+CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwStart,
+                                  DWORD dwTimeoutMs) {
+    if (Winsock() == NULL)
         return NULL;
-    const WINSOCK_API& ws = Winsock();
+    const WINSOCK_API& ws = *Winsock();
     // Winsock stays started for as long as the link lives.
     WSADATA data;
     int nError = ws.WSAStartup(MAKEWORD(2, 2), &data);
@@ -139,8 +139,7 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTim
         SetLastError(nError);
         return NULL;
     }
-    // The lookup has no time limit of its own: the caller stops waiting for
-    // this thread when its time is up.
+    // The lookup has no bound of its own: its caller's is the one.
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -153,7 +152,7 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTim
         nError = GetLastError();
         ws.freeaddrinfo(pAddresses);
     }
-    CSocketLink* pLink = s != INVALID_SOCKET ? new CSocketLink(s, dwTimeoutMs) : NULL;
+    CSocketLink* pLink = s != INVALID_SOCKET ? new CSocketLink(s, dwStart, dwTimeoutMs) : NULL;
     if (pLink == NULL) {
         DWORD dwError = s != INVALID_SOCKET ? ERROR_NOT_ENOUGH_MEMORY : nError;
         if (s != INVALID_SOCKET)
@@ -165,13 +164,12 @@ CSocketLink* CSocketLink::Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTim
 }
 
 BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
-    const WINSOCK_API& ws = Winsock();
-    DWORD dwStart = GetTickCount();
+    const WINSOCK_API& ws = *Winsock();
     // A printer that took the connection and closed it again would leave
     // the bytes in our own buffers and its close to be read as the job's
     // end: what it sent before, a banner say, is read to see past it.
     char buffer[256];
-    while (TimeLeftMs(dwStart) > 0 && WaitReady(m_socket, true, NULL, 0) == 1) {
+    while (TimeLeftMs() > 0 && WaitReady(m_socket, true, NULL, 0) == 1) {
         int cbReceived = ws.recv(m_socket, buffer, sizeof buffer, 0);
         if (cbReceived == 0) {
             SetLastError(TAVRIX_ERROR_PEER_CLOSED);
@@ -183,7 +181,7 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
         }
     }
     DWORD cbSent = 0;
-    if (SendAll(pData, cbData, dwStart, &cbSent) && ConfirmTaken(dwStart))
+    if (SendAll(pData, cbData, &cbSent) && ConfirmTaken())
         return TRUE;
     DWORD dwError = GetLastError();
     if (cbSent > 0 && dwError != TAVRIX_ERROR_NOT_CONFIRMED)
@@ -191,10 +189,10 @@ BOOL CSocketLink::WriteAll(const char* pData, DWORD cbData) {
     return FALSE;
 }
 
-BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart, DWORD* pcbSent) {
-    const WINSOCK_API& ws = Winsock();
+BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD* pcbSent) {
+    const WINSOCK_API& ws = *Winsock();
     while (cbData > 0) {
-        DWORD dwLeftMs = IsCancelled() ? 0 : TimeLeftMs(dwStart);
+        DWORD dwLeftMs = TimeLeftMs();
         int nReady = dwLeftMs > 0 ? WaitReady(m_socket, false, NULL, dwLeftMs) : 0;
         if (nReady != 1) {
             SetLastError(nReady == 0 ? ERROR_TIMEOUT : ws.WSAGetLastError());
@@ -214,12 +212,12 @@ BOOL CSocketLink::SendAll(const char* pData, DWORD cbData, DWORD dwStart, DWORD*
     return TRUE;
 }
 
-BOOL CSocketLink::ConfirmTaken(DWORD dwStart) {
-    const WINSOCK_API& ws = Winsock();
+BOOL CSocketLink::ConfirmTaken() {
+    const WINSOCK_API& ws = *Winsock();
     // A reset that came first makes this fail too; the read below says why.
     ws.shutdown(m_socket, SD_SEND);
     for (;;) {
-        DWORD dwLeftMs = TimeLeftMs(dwStart);
+        DWORD dwLeftMs = TimeLeftMs();
         int nReady = dwLeftMs > 0 ? WaitReady(m_socket, true, NULL, dwLeftMs) : 0;
         if (nReady != 1) {
             SetLastError(nReady == 0 ? TAVRIX_ERROR_NOT_CONFIRMED : ws.WSAGetLastError());

@@ -8,14 +8,16 @@
 class CSocketLink : public CPortLink {
 public:
     // Ends the connection gracefully after a job the printer confirmed, and
-    // resets it otherwise, so that nothing of a failed job arrives later.
+    // resets it otherwise: nothing more of a failed job goes, though what
+    // the printer's own stack already holds may still print.
     ~CSocketLink() override;
 
     // Loads Winsock, looks the host up and connects to one of its addresses,
     // each in its share of the timeout; NULL with the reason when it cannot.
     // An unspecified address (0.0.0.0, ::) is this computer, not a printer:
     // TAVRIX_ERROR_UNSPECIFIED_ADDRESS when the host has no other.
-    static CSocketLink* Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwTimeoutMs);
+    static CSocketLink* Connect(LPCSTR pszHost, LPCSTR pszService, DWORD dwStart,
+                                DWORD dwTimeoutMs);
 
     // One write is the whole job, as a raw print job is one connection: the
     // bytes count as taken only when, after our side has ended the job, the
@@ -27,10 +29,10 @@ public:
     BOOL WriteAll(const char* pData, DWORD cbData) override;
 
 private:
-    CSocketLink(SOCKET s, DWORD dwTimeoutMs)
-        : CPortLink(dwTimeoutMs), m_socket(s), m_bConfirmed(FALSE) {}
-    BOOL SendAll(const char* pData, DWORD cbData, DWORD dwStart, DWORD* pcbSent);
-    BOOL ConfirmTaken(DWORD dwStart);
+    CSocketLink(SOCKET s, DWORD dwStart, DWORD dwTimeoutMs)
+        : CPortLink(dwStart, dwTimeoutMs), m_socket(s), m_bConfirmed(FALSE) {}
+    BOOL SendAll(const char* pData, DWORD cbData, DWORD* pcbSent);
+    BOOL ConfirmTaken();
 
     SOCKET m_socket; // non-blocking
     BOOL m_bConfirmed;

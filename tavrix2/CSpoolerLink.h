@@ -1,6 +1,23 @@
 #pragma once
 
+#include "portlink/Spooler.h"
 #include "tavrix2/CPortLink.h"
+
+// What the spooler has said of a job so far.
+struct JOB_WATCH {
+    BOOL bGone;     // it has left the queue
+    DWORD dwStatus; // its last status in the queue (JOB_INFO_1's)
+    DWORD dwSeen;   // every status bit it has been seen with
+};
+
+enum JOB_VERDICT {
+    JOB_PRINTED,   // the spooler said so
+    JOB_HANDED_ON, // gone from the queue without saying so
+    JOB_WAITING,   // spooling, queued, paused, printing or sent to the printer
+    JOB_GIVE_UP,   // in error, being deleted, or still waiting at the bound
+};
+
+JOB_VERDICT JudgeJob(const JOB_WATCH& watch, DWORD dwLeftMs);
 
 // A printer that Windows already has, local or shared (\\server\Label): each
 // write is one RAW print job of the bytes exactly, so that the driver passes
@@ -9,36 +26,35 @@ class CSpoolerLink : public CPortLink {
 public:
     ~CSpoolerLink() override;
 
-    // Opens the printer for jobs; NULL with the spooler's reason when it
-    // cannot (ERROR_INVALID_PRINTER_NAME for a printer it does not know).
-    static CSpoolerLink* Open(LPCSTR pszPrinter, DWORD dwTimeoutMs);
+    // Opens the printer for jobs through the spooler's client (or a stand-in
+    // of it, which must outlive the link); NULL with the spooler's reason
+    // when it cannot (ERROR_INVALID_PRINTER_NAME for a printer it does not
+    // know).
+    static CSpoolerLink* Open(const SPOOLER_API& api, LPCSTR pszPrinter, DWORD dwStart,
+                              DWORD dwTimeoutMs);
 
-    // Succeeds once the spooler says the job was printed or has left the
-    // queue. A job it marks as failed (JudgeJob), or that has not printed
-    // when the timeout runs out, is deleted, and the write fails with
-    // TAVRIX_ERROR_JOB_FAILED and the job's status; one that the device had
-    // started on, which may still print, with TAVRIX_ERROR_JOB_STARTED. A
+    // Succeeds once the spooler says the job PRINTED. A job that leaves the
+    // queue without that was handed on, not confirmed: it fails with
+    // TAVRIX_ERROR_JOB_HANDED_ON, as one that may still print. A job in
+    // error, seen being deleted, or still waiting at the bound is paused
+    // first and then looked at: one that the device had not begun is deleted
+    // (TAVRIX_ERROR_JOB_FAILED with its status: nothing printed), one it had
+    // begun, or that is gone, may still print (TAVRIX_ERROR_JOB_STARTED). A
     // driver that takes no RAW data fails it with ERROR_INVALID_DATATYPE.
     BOOL WriteAll(const char* pData, DWORD cbData) override;
 
 private:
-    CSpoolerLink(HANDLE hPrinter, DWORD dwTimeoutMs)
-        : CPortLink(dwTimeoutMs), m_hPrinter(hPrinter) {}
-    BOOL WatchJob(DWORD dwJob, DWORD dwStart);
-    DWORD FindJob(DWORD dwJob, BOOL* pbInQueue, DWORD* pdwStatus);
-    BOOL GiveUpJob(DWORD dwJob, DWORD dwStatus);
+    CSpoolerLink(const SPOOLER_API& api, HANDLE hPrinter, DWORD dwStart, DWORD dwTimeoutMs)
+        : CPortLink(dwStart, dwTimeoutMs), m_api(api), m_hPrinter(hPrinter),
+          m_hChange(INVALID_HANDLE_VALUE) {}
+    BOOL PrintJob(const char* pData, DWORD cbData, DWORD* pdwJob);
+    BOOL WatchJob(DWORD dwJob);
+    BOOL GiveUpJob(DWORD dwJob, JOB_WATCH* pWatch);
+    DWORD LookAtJob(DWORD dwJob, JOB_WATCH* pWatch);
+    void WaitForChange(DWORD dwJob, JOB_WATCH* pWatch);
+    void StopWatching();
 
+    const SPOOLER_API& m_api;
     HANDLE m_hPrinter;
+    HANDLE m_hChange; // the spooler's word of the printer's jobs, while one is watched
 };
-
-enum JOB_VERDICT {
-    JOB_DONE,    // printed, or gone from the queue
-    JOB_WAITING, // spooling, queued, paused, printing or sent to the printer
-    JOB_FAILED,  // in error, offline, out of paper, blocked, waiting for the
-                 // user, or deleted: it will not print without help
-    JOB_LATE,    // still waiting when the time is up
-};
-
-// What the spooler says of a job: whether it is still in the queue, its
-// status there (JOB_INFO_1's), and the time left to wait for it.
-JOB_VERDICT JudgeJob(BOOL bInQueue, DWORD dwStatus, DWORD dwLeftMs);

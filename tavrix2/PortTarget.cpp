@@ -88,14 +88,12 @@ PORT_TARGET DefaultTarget(int nPort) {
 
 } // namespace
 
-PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
-                             PFN_READ_PORT_SETTING pfnReadSetting) {
+PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName, DWORD dwResult,
+                             const CString& strSetting) {
     if (nPort < 0 || nPort >= PORT_COUNT)
         return NoTarget(ERROR_INVALID_PARAMETER);
     if (nPort == PORT_FILES && !strOutputFileName.IsEmpty())
         return PathTarget(strOutputFileName);
-    CString strSetting;
-    DWORD dwResult = pfnReadSetting(g_rgpszPortNames[nPort], &strSetting);
     if (dwResult == ERROR_FILE_NOT_FOUND)
         return DefaultTarget(nPort);
     // A setting that cannot be read never falls back to the port's own

@@ -24,9 +24,9 @@ struct PORT_TARGET {
     int nUsbIndex;
 };
 
-// Reads a port's setting: ERROR_SUCCESS with its text, ERROR_FILE_NOT_FOUND
-// when it has none, or the reason the setting cannot be used.
-typedef DWORD (*PFN_READ_PORT_SETTING)(LPCSTR pszPortName, CString* pstrSetting);
-
-PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName,
-                             PFN_READ_PORT_SETTING pfnReadSetting);
+// Where port nPort leads, given what reading its setting gave
+// (ReadPortSetting): ERROR_SUCCESS with its text, ERROR_FILE_NOT_FOUND when
+// it has none, or the reason the setting cannot be used. FILES leads to
+// strOutputFileName where there is one, whatever its setting.
+PORT_TARGET ChoosePortTarget(int nPort, const CString& strOutputFileName, DWORD dwSettingResult,
+                             const CString& strSetting);

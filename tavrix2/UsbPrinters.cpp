@@ -13,20 +13,19 @@ const GUID USBPRINT_INTERFACE = {
     0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 0x00, 0xf8, 0x03, 0xa8, 0xc2}};
 
 // SetupAPI, loaded only when a USB printer is looked for.
+// clang-format off
+#define SETUPAPI_FUNCTIONS(F) \
+    F(SetupDiGetClassDevsA) F(SetupDiEnumDeviceInterfaces) F(SetupDiGetDeviceInterfaceDetailA) \
+    F(SetupDiDestroyDeviceInfoList)
+// clang-format on
+
 struct SETUPAPI {
-    decltype(&::SetupDiGetClassDevsA) SetupDiGetClassDevsA;
-    decltype(&::SetupDiEnumDeviceInterfaces) SetupDiEnumDeviceInterfaces;
-    decltype(&::SetupDiGetDeviceInterfaceDetailA) SetupDiGetDeviceInterfaceDetailA;
-    decltype(&::SetupDiDestroyDeviceInfoList) SetupDiDestroyDeviceInfoList;
+    SETUPAPI_FUNCTIONS(AFX_API_MEMBER)
 };
 
-bool LoadSetupApi(SETUPAPI* p) {
-    const char* const DLL = "setupapi.dll";
-    return AfxBindSystemProc(&p->SetupDiGetClassDevsA, DLL, "SetupDiGetClassDevsA") &&
-           AfxBindSystemProc(&p->SetupDiEnumDeviceInterfaces, DLL, "SetupDiEnumDeviceInterfaces") &&
-           AfxBindSystemProc(&p->SetupDiGetDeviceInterfaceDetailA, DLL,
-                             "SetupDiGetDeviceInterfaceDetailA") &&
-           AfxBindSystemProc(&p->SetupDiDestroyDeviceInfoList, DLL, "SetupDiDestroyDeviceInfoList");
+const SETUPAPI* SetupApi() {
+    static const LPCSTR NAMES[] = {SETUPAPI_FUNCTIONS(AFX_API_NAME)};
+    return AfxSystemApi<SETUPAPI>("setupapi.dll", NAMES);
 }
 
 CString InterfacePath(const SETUPAPI& api, HDEVINFO hDevices,
@@ -64,9 +63,10 @@ void KeepIfAmongFirst(CString* rgstrFirst, int cFirst, int* pcHeld, const CStrin
 } // namespace
 
 CString FindUsbPrinterPath(int nIndex) {
-    SETUPAPI api;
-    if (nIndex < 0 || nIndex >= MAX_USB_PRINTER_PORTS || !LoadSetupApi(&api))
+    const SETUPAPI* pApi = SetupApi();
+    if (nIndex < 0 || nIndex >= MAX_USB_PRINTER_PORTS || pApi == NULL)
         return CString();
+    const SETUPAPI& api = *pApi;
     HDEVINFO hDevices = api.SetupDiGetClassDevsA(&USBPRINT_INTERFACE, NULL, NULL,
                                                  DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
     if (hDevices == INVALID_HANDLE_VALUE)

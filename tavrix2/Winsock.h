@@ -3,28 +3,20 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "framework/AfxLoadProc.h"
+
 // The Winsock functions a TCP link calls, bound when the first one is made,
 // so that a program that never sends over TCP never loads Winsock.
+// clang-format off
+#define WINSOCK_FUNCTIONS(F) \
+    F(WSAStartup) F(WSACleanup) F(WSAGetLastError) F(getaddrinfo) F(freeaddrinfo) \
+    F(socket) F(ioctlsocket) F(connect) F(select) F(getsockopt) F(setsockopt) \
+    F(send) F(recv) F(shutdown) F(closesocket)
+// clang-format on
+
 struct WINSOCK_API {
-    decltype(&::WSAStartup) WSAStartup;
-    decltype(&::WSACleanup) WSACleanup;
-    decltype(&::WSAGetLastError) WSAGetLastError;
-    decltype(&::getaddrinfo) getaddrinfo;
-    decltype(&::freeaddrinfo) freeaddrinfo;
-    decltype(&::socket) socket;
-    decltype(&::ioctlsocket) ioctlsocket;
-    decltype(&::connect) connect;
-    decltype(&::select) select;
-    decltype(&::getsockopt) getsockopt;
-    decltype(&::setsockopt) setsockopt;
-    decltype(&::send) send;
-    decltype(&::recv) recv;
-    decltype(&::shutdown) shutdown;
-    decltype(&::closesocket) closesocket;
+    WINSOCK_FUNCTIONS(AFX_API_MEMBER)
 };
 
-// Loads Winsock once; FALSE, with the reason in the last-error code, when it
-// cannot be had.
-BOOL LoadWinsock();
-// The functions, once LoadWinsock has succeeded.
-const WINSOCK_API& Winsock();
+// NULL, with the reason in the last-error code, when Winsock cannot be had.
+const WINSOCK_API* Winsock();

@@ -1,10 +1,9 @@
 #include "CImageSizeDlg.h"
 
 #include "handoff/HandoffReader.h"
-#include "output/PrinterPort.h"
+#include "output/SendCycle.h"
 #include "output/SizeCommand.h"
-#include "portlink/PortTable.h"
-#include "portlink/Tavrix.h"
+#include "portlink/TavrixError.h"
 #include "portlink/TavrixSettings.h"
 #include "ui/CAboutDlg.h"
 #include "ui/SendFailure.h"
@@ -14,6 +13,20 @@ namespace {
 
 const short MIN_SIZE_MM = 0;
 const short MAX_SIZE_MM = 25000;
+
+// Where a send that did not write the command stopped, as the user is told.
+SEND_STAGE StageOf(const SEND_CYCLE& cycle) {
+    switch (cycle.nStep) {
+    case STEP_LOOKUP:
+        return cycle.dwError == ERROR_SUCCESS && cycle.port.bShared ? STAGE_SHARED : STAGE_LOOKUP;
+    case STEP_OPEN:
+        return cycle.nPort == PORT_NONE ? STAGE_PORT : STAGE_OPEN;
+    case STEP_WRITE:
+    case STEP_CLOSE:
+        break;
+    }
+    return STAGE_WRITE;
+}
 
 } // namespace
 
@@ -74,12 +87,6 @@ BOOL CImageSizeDlg::OnInitDialog() {
     return TRUE;
 }
 
-// The visible "Cancel" button carries IDOK and ends here: it reads the fields
-// before it closes, as the dialog has always done.
-void CImageSizeDlg::OnOK() {
-    CDialog::OnOK();
-}
-
 void CImageSizeDlg::OnSysCommand(UINT nID, LPARAM) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
@@ -87,10 +94,6 @@ void CImageSizeDlg::OnSysCommand(UINT nID, LPARAM) {
     } else {
         Default();
     }
-}
-
-int CImageSizeDlg::PortNameToIndex(CString portName) {
-    return PortIndexOf(portName);
 }
 
 void CImageSizeDlg::OnPaint() {
@@ -125,70 +128,45 @@ void CImageSizeDlg::OnSend() {
 }
 
 void CImageSizeDlg::Send() {
-    // A field that holds no sendable number is reported before the port is
-    // opened, so that no port is held while the message waits for the user.
+    // A field that holds no sendable number is reported before anything
+    // goes. The values sent are those in the fields now: input waits while
+    // the command is on its way.
     if (!UpdateData(TRUE))
         return;
-    SEND_FAILURE failure = {STAGE_HANDOFF,    ERROR_SUCCESS, m_nHandoffStatus,
-                            m_strPrinterName, CString(),     CString(),
-                            PORT_NONE,        CString(),     0};
+    SEND_FAILURE failure;
+    failure.handoff = m_nHandoffStatus;
+    failure.strPrinter = m_strPrinterName;
     if (m_nHandoffStatus != HANDOFF_NAMED) {
         ReportSendFailed(failure);
         return;
     }
-    // Every wait of a send, for the spooler as for the device, is the
-    // deployer's to set.
+    // The whole send, for the spooler as for the device, is bound by the
+    // deployer's setting.
     failure.stage = STAGE_TIMEOUT;
     failure.dwError = ReadTimeoutSetting(&failure.dwTimeoutSeconds);
     if (failure.dwError != ERROR_SUCCESS) {
         ReportSendFailed(failure);
         return;
     }
-    // The port is looked up afresh at every press: the printer may have moved.
-    PRINTER_PORT port = GetPrinterPort(m_strPrinterName, failure.dwTimeoutSeconds * 1000);
-    failure.stage = port.dwError != ERROR_SUCCESS ? STAGE_LOOKUP : STAGE_SHARED;
-    failure.dwError = port.dwError;
-    failure.strServer = port.strServer;
-    failure.strPortName = port.strPortName;
-    // Another computer's port is never taken for one of this computer's.
-    if (port.dwError != ERROR_SUCCESS || port.bShared) {
-        ReportSendFailed(failure);
-        return;
-    }
-    Tavrix link;
-    failure.nPort = PortNameToIndex(
-        port.strPortName.Left(static_cast<int>(BarePortNameLength(port.strPortName.GetLength()))));
-    link.SetCommPort(failure.nPort);
-    if (!link.OpenComm(0)) {
-        failure.stage = failure.nPort == PORT_NONE ? STAGE_PORT : STAGE_OPEN;
-        failure.dwError = GetLastError();
-        ReportSendFailed(failure);
-        return;
-    }
-    // The values sent are those in the fields now that the port is open.
-    if (!UpdateData(TRUE)) {
-        link.CloseComm();
-        return;
-    }
-    OutputDebugStringA("Write Command");
     char szCommand[SIZE_COMMAND_BUFFER];
     int cbCommand = FormatSizeCommand(szCommand, m_nSizeX, m_nSizeY);
-    BOOL bWritten = link.Write(szCommand, cbCommand) != 0;
-    failure.stage = STAGE_WRITE;
-    failure.dwError = GetLastError();
-    link.CloseComm();
-    if (!bWritten) {
-        ReportSendFailed(failure);
+    SEND_CYCLE cycle =
+        RunSendCycle(m_strPrinterName, szCommand, cbCommand, failure.dwTimeoutSeconds * 1000);
+    if (cycle.nStep == STEP_CLOSE && cycle.dwError == ERROR_SUCCESS) {
+        m_bSizeSent = TRUE;
+        CDialog::OnOK();
         return;
     }
-    m_bSizeSent = TRUE;
-    CDialog::OnOK();
+    failure.stage = StageOf(cycle);
+    failure.dwError = cycle.dwError;
+    failure.strServer = cycle.port.strServer;
+    failure.strPortName = cycle.port.strPortName;
+    failure.nPort = cycle.nPort;
+    failure.strSetting = cycle.strSetting;
+    ReportSendFailed(failure);
 }
 
-void CImageSizeDlg::ReportSendFailed(SEND_FAILURE& failure) {
-    // The message quotes what the deployer set the port to.
-    if (failure.nPort != PORT_NONE)
-        ReadPortSetting(g_rgpszPortNames[failure.nPort], &failure.strSetting);
+void CImageSizeDlg::ReportSendFailed(const SEND_FAILURE& failure) {
     if (failure.stage == STAGE_WRITE && TavrixMayHaveArrived(failure.dwError)) {
         m_bMaybeSent = TRUE;
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND), FALSE);

@@ -20,9 +20,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    void OnOK() override;
-
-    int PortNameToIndex(CString portName);
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
@@ -35,7 +32,7 @@ protected:
 
 private:
     void Send();
-    void ReportSendFailed(SEND_FAILURE& failure);
+    void ReportSendFailed(const SEND_FAILURE& failure);
 
     CSpinButtonCtrl m_spinY;
     CSpinButtonCtrl m_spinX;

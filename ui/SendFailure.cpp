@@ -80,7 +80,7 @@ CString PrinterTargetReason(const SEND_FAILURE& f, LPCSTR pszSeconds, LPCSTR psz
         return Format(IDS_JOB_FAILED, f.strPortName, pszTarget, Words(state.nIDS));
     if (dwKind == TAVRIX_ERROR_JOB_FAILED)
         return Format(IDS_JOB_TIMEOUT, f.strPortName, pszTarget, pszSeconds, Words(state.nIDS));
-    if (dwKind == TAVRIX_ERROR_JOB_STARTED)
+    if (dwKind == TAVRIX_ERROR_JOB_STARTED || dwKind == TAVRIX_ERROR_JOB_HANDED_ON)
         return Format(IDS_JOB_STARTED, f.strPortName, pszTarget, Words(state.nIDS));
     if (f.dwError == ERROR_INVALID_PRINTER_NAME)
         return Format(IDS_TARGET_UNKNOWN, f.strPortName, pszTarget, SystemMessage(f.dwError));

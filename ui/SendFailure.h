@@ -16,15 +16,15 @@ enum SEND_STAGE {
 
 // What failed: the stage, the reason and what the user knows it by.
 struct SEND_FAILURE {
-    SEND_STAGE stage;
-    DWORD dwError;
-    HANDOFF_STATUS handoff;
-    CString strPrinter;     // as the hand-off names it
-    CString strServer;      // the computer that shares the printer, if known
-    CString strPortName;    // the printer's port as Windows lists it, "LPT2:"
-    int nPort;              // its number in the port table
-    CString strSetting;     // the port's setting as read, where it has one
-    DWORD dwTimeoutSeconds; // how long each wait was
+    SEND_STAGE stage = STAGE_HANDOFF;
+    DWORD dwError = ERROR_SUCCESS;
+    HANDOFF_STATUS handoff = HANDOFF_NAMED;
+    CString strPrinter;         // as the hand-off names it
+    CString strServer;          // the computer that shares the printer, if known
+    CString strPortName;        // the printer's port as Windows lists it, "LPT2:"
+    int nPort = -1;             // its number in the port table
+    CString strSetting;         // the port's setting as the library found it
+    DWORD dwTimeoutSeconds = 0; // the bound of the whole send
 };
 
 // The sentence that says why a send failed and what the user can do about

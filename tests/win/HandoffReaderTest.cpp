@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <string>
 #include <thread>
 
@@ -202,6 +204,18 @@ TEST_F(HandoffReader, VirtualStoreCopyIsReadOnlyWhereWindowsVirtualisesAndTheNew
     EXPECT_EQ(ReadFileBytes(copy), "Redirected");
     EXPECT_STREQ(ReadAs(m_hLimited).strName, "Redirected");
     EXPECT_FALSE(FileExists(copy));
+
+    // A LOCALAPPDATA that is no full path names no folder of the user's.
+    char szHere[MAX_PATH], szLocal[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, szHere);
+    const std::string relative = std::string(szHere) + "\\xy\\VirtualStore\\" + m_path.substr(3);
+    SHCreateDirectoryExA(NULL, relative.substr(0, relative.rfind('\\')).c_str(), NULL);
+    WriteFileBytes(relative, "Relative");
+    GetEnvironmentVariableA("LOCALAPPDATA", szLocal, MAX_PATH);
+    SetEnvironmentVariableA("LOCALAPPDATA", "xy\\");
+    EXPECT_STREQ(ReadAs(m_hLimited).strName, "");
+    SetEnvironmentVariableA("LOCALAPPDATA", szLocal);
+    EXPECT_EQ(ReadFileBytes(relative), "Relative");
 
     for (bool bCopyIsNewer : {true, false}) {
         const std::string& older = bCopyIsNewer ? m_path : copy;

@@ -16,14 +16,6 @@ struct SETTING {
 };
 std::map<std::string, SETTING> g_settings;
 
-DWORD StandInSetting(LPCSTR pszPortName, CString* pstrSetting) {
-    auto it = g_settings.find(pszPortName);
-    if (it == g_settings.end())
-        return ERROR_FILE_NOT_FOUND;
-    *pstrSetting = CString(it->second.text.c_str());
-    return it->second.dwResult;
-}
-
 class PortTarget : public ::testing::Test {
 protected:
     void TearDown() override { g_settings.clear(); }
@@ -31,7 +23,12 @@ protected:
     void Set(const char* pszPort, const char* pszText) { g_settings[pszPort] = {0, pszText}; }
 
     PORT_TARGET Choose(int nPort, const char* pszOutputFile = "") {
-        return ChoosePortTarget(nPort, CString(pszOutputFile), StandInSetting);
+        auto it = nPort >= 0 && nPort < PORT_COUNT ? g_settings.find(g_rgpszPortNames[nPort])
+                                                   : g_settings.end();
+        return it == g_settings.end()
+                   ? ChoosePortTarget(nPort, CString(pszOutputFile), ERROR_FILE_NOT_FOUND, "")
+                   : ChoosePortTarget(nPort, CString(pszOutputFile), it->second.dwResult,
+                                      it->second.text.c_str());
     }
 };
 

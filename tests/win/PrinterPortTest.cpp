@@ -12,7 +12,7 @@ const char* const NO_PRINTER = "<no such printer>";
 
 // The printer's port as Windows lists it.
 std::string PortOf(const std::string& printerName) {
-    PRINTER_PORT port = GetPrinterPort(CString(printerName.c_str()), 5000);
+    PRINTER_PORT port = GetPrinterPort(CString(printerName.c_str()));
     if (port.dwError != ERROR_SUCCESS)
         return NO_PRINTER;
     return std::string(port.strPortName);

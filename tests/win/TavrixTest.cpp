@@ -16,6 +16,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <thread>
@@ -425,60 +426,83 @@ TEST(Tavrix, FileOnAFullDiskKeepsItsEarlierBytesExactly) {
     EXPECT_TRUE(ReadFileBytes(device) == earlier) << ReadFileBytes(device).size() << " bytes";
 }
 
-// A write that begins only after its caller has given up, as on a busy
-// machine a thread may, sends nothing.
-TEST(Tavrix, LinkCancelledBeforeItsWriteSendsNothing) {
-    const std::string path = NewTestFolder("TavrixCancelled") + "\\device.out";
-    std::unique_ptr<CPortLink> file(CHandleLink::Open(path.c_str(), "", 1000));
-    ASSERT_TRUE(file != nullptr);
-    file->Cancel();
-    EXPECT_FALSE(file->WriteAll(COMMAND.data(), COMMAND.size()));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_TIMEOUT));
-    file.reset();
-    EXPECT_EQ(ReadFileBytes(path), "");
+// A spooler whose one job lives as a row says: its status at each look in
+// turn (the last one stays), and once paused, if the row says so, another.
+const DWORD GONE = 0xFFFFFFFF, SAME = 0;
+struct JOB_LIFE {
+    std::vector<DWORD> looks;
+    DWORD dwPaused;
+    size_t iLook;
+    std::vector<DWORD> controls; // what was asked of the job, in order
+} g_life;
 
-    TcpPeer peer;
-    std::unique_ptr<CPortLink> tcp(
-        CSocketLink::Connect("127.0.0.1", std::to_string(peer.Port()).c_str(), 1000));
-    ASSERT_TRUE(tcp != nullptr);
-    tcp->Cancel();
-    EXPECT_FALSE(tcp->WriteAll(COMMAND.data(), COMMAND.size()));
-    tcp.reset();
-    EXPECT_EQ(peer.AcceptAndRead(1000), "");
+BOOL WINAPI StandInGetJob(HANDLE, DWORD, DWORD, LPBYTE pJob, DWORD cb, LPDWORD pcbNeeded) {
+    bool bPaused = !g_life.controls.empty() && g_life.controls[0] == JOB_CONTROL_PAUSE;
+    DWORD dwStatus = bPaused && g_life.dwPaused != SAME
+                         ? g_life.dwPaused
+                         : g_life.looks[std::min(g_life.iLook, g_life.looks.size() - 1)];
+    *pcbNeeded = sizeof(JOB_INFO_1A);
+    SetLastError(dwStatus == GONE ? ERROR_INVALID_PARAMETER : ERROR_INSUFFICIENT_BUFFER);
+    if (dwStatus == GONE || cb < sizeof(JOB_INFO_1A))
+        return FALSE;
+    reinterpret_cast<JOB_INFO_1A*>(pJob)->Status = dwStatus;
+    ++g_life.iLook;
+    return TRUE;
 }
 
-// A job is done once the spooler says it printed or it has left the queue;
-// one that fails, or is still waiting when the time is up, is given up.
-TEST(SpoolerLink, JobIsDoneWhenPrintedOrGoneAndGivenUpWhenFailedOrLate) {
-    const struct {
-        BOOL bInQueue;
-        DWORD dwStatus;
-        DWORD dwLeftMs;
-        JOB_VERDICT verdict;
-    } jobs[] = {
-        {FALSE, 0, 0, JOB_DONE},
-        {TRUE, JOB_STATUS_PRINTED, 0, JOB_DONE},
-        {TRUE, JOB_STATUS_PRINTED | JOB_STATUS_PRINTING, 100, JOB_DONE},
-        {TRUE, 0, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_SPOOLING, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_PRINTING, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_COMPLETE, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_PAUSED, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_RESTART, 100, JOB_WAITING},
-        {TRUE, JOB_STATUS_ERROR, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_OFFLINE | JOB_STATUS_PRINTING, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_PAPEROUT, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_BLOCKED_DEVQ, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_USER_INTERVENTION, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_DELETING, 100, JOB_FAILED},
-        {TRUE, JOB_STATUS_DELETED, 0, JOB_FAILED},
-        {TRUE, 0, 0, JOB_LATE},
-        {TRUE, JOB_STATUS_PRINTING, 0, JOB_LATE},
-        {TRUE, JOB_STATUS_COMPLETE, 0, JOB_LATE},
+SPOOLER_API StandInSpooler() {
+    SPOOLER_API api = {};
+    struct S {
+        static BOOL WINAPI Open(LPSTR, LPHANDLE ph, LPPRINTER_DEFAULTSA) { return *ph = ph, TRUE; }
+        static BOOL WINAPI Done(HANDLE) { return TRUE; }
+        static DWORD WINAPI StartDoc(HANDLE, DWORD, LPBYTE) { return 7; }
+        static BOOL WINAPI Write(HANDLE, LPVOID, DWORD cb, LPDWORD pcb) { return *pcb = cb, TRUE; }
+        static BOOL WINAPI SetJob(HANDLE, DWORD, DWORD, LPBYTE, DWORD dwCommand) {
+            g_life.controls.push_back(dwCommand);
+            return TRUE;
+        }
+        static HANDLE WINAPI NoWord(HANDLE, DWORD, DWORD, LPVOID) { return INVALID_HANDLE_VALUE; }
     };
-    for (const auto& j : jobs)
-        EXPECT_EQ(JudgeJob(j.bInQueue, j.dwStatus, j.dwLeftMs), j.verdict)
-            << j.bInQueue << " " << j.dwStatus << " " << j.dwLeftMs;
+    api.OpenPrinterA = S::Open;
+    api.ClosePrinter = api.EndDocPrinter = api.AbortPrinter = S::Done;
+    api.StartDocPrinterA = S::StartDoc;
+    api.WritePrinter = S::Write;
+    api.GetJobA = StandInGetJob;
+    api.SetJobA = S::SetJob;
+    api.FindFirstPrinterChangeNotification = S::NoWord;
+    return api;
+}
+
+// Printed is what the spooler says, never what its silence suggests. A job
+// given up on is paused before its last look, and deleted only if it had
+// not begun by then; one that was handed on, or had begun, may still print.
+TEST(SpoolerLink, OnlyAPrintedJobIsSentAndOnlyOneThatNeverBeganIsTakenBack) {
+    const DWORD P = JOB_CONTROL_PAUSE, R = JOB_CONTROL_RESUME, D = JOB_CONTROL_DELETE;
+    const struct {
+        std::vector<DWORD> looks;
+        DWORD dwPaused, dwTimeoutMs, dwKind;
+        std::vector<DWORD> controls;
+    } lives[] = {
+        {{JOB_STATUS_PRINTING, JOB_STATUS_PRINTED, GONE}, SAME, 1000, ERROR_SUCCESS, {}},
+        {{0}, JOB_STATUS_PRINTING, 0, TAVRIX_ERROR_JOB_STARTED, {P, R}},
+        {{JOB_STATUS_SPOOLING, GONE}, SAME, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
+        {{JOB_STATUS_COMPLETE, GONE}, SAME, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
+        {{JOB_STATUS_PRINTING, JOB_STATUS_DELETING}, SAME, 1000, TAVRIX_ERROR_JOB_STARTED, {}},
+        {{JOB_STATUS_DELETING}, SAME, 1000, TAVRIX_ERROR_JOB_FAILED, {}},
+        {{0}, JOB_STATUS_PAUSED, 0, TAVRIX_ERROR_JOB_FAILED, {P, D}},
+        {{JOB_STATUS_ERROR}, SAME, 1000, TAVRIX_ERROR_JOB_FAILED, {P, D}},
+        {{0}, GONE, 0, TAVRIX_ERROR_JOB_STARTED, {P}},
+    };
+    SPOOLER_API api = StandInSpooler();
+    for (const auto& life : lives) {
+        g_life = {life.looks, life.dwPaused, 0, {}};
+        std::unique_ptr<CPortLink> link(
+            CSpoolerLink::Open(api, "Label", GetTickCount(), life.dwTimeoutMs));
+        BOOL bPrinted = link->WriteAll(COMMAND.data(), COMMAND.size());
+        DWORD dwKind = bPrinted ? ERROR_SUCCESS : TavrixErrorKind(GetLastError());
+        EXPECT_EQ(dwKind, life.dwKind) << life.looks[0] << " then " << life.looks.back();
+        EXPECT_EQ(g_life.controls, life.controls) << life.looks[0] << " then " << life.looks.back();
+    }
 }
 
 TEST(SocketLink, UnspecifiedAddressesAreThisComputer) {

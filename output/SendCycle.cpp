@@ -1,0 +1,140 @@
+#include "SendCycle.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "framework/AfxCallWithin.h"
+#include "output/SizeCommand.h"
+#include "portlink/Tavrix.h"
+
+namespace {
+
+// Or'ed into a job's step once its caller has given up on it.
+const LONG GIVEN_UP = 0x100;
+
+// One Send, held by its caller and its thread: the last of the two to let
+// go frees it. The thread writes the cycle; the caller reads it all once
+// the thread has returned, and otherwise only what the steps it saw
+// finished had written.
+struct SEND_JOB {
+    static void* operator new(size_t cb) noexcept { return malloc(cb); }
+    static void operator delete(void* p) { free(p); }
+
+    LONG cRefs = 2;
+    LONG nState = STEP_LOOKUP;
+    CString strPrinterName;
+    char rgchCommand[SIZE_COMMAND_BUFFER] = {};
+    int cbCommand = 0;
+    SEND_CYCLE cycle;
+};
+
+void Release(SEND_JOB* pJob) {
+    if (InterlockedDecrement(&pJob->cRefs) == 0)
+        delete pJob;
+}
+
+// Moves the job on to the next step, unless its caller has given up on it.
+bool Advance(SEND_JOB* pJob, SEND_STEP nStep) {
+    LONG nState = pJob->nState;
+    while ((nState & GIVEN_UP) == 0) {
+        LONG nWas = InterlockedCompareExchange(&pJob->nState, nStep, nState);
+        if (nWas == nState)
+            return true;
+        nState = nWas;
+    }
+    return false;
+}
+
+void SendThroughTheLibrary(SEND_JOB* pJob) {
+    SEND_CYCLE& cycle = pJob->cycle;
+    Tavrix link;
+    link.SetCommPort(cycle.nPort);
+    BOOL bOpen = link.OpenComm(0);
+    DWORD dwError = GetLastError();
+    cycle.dwSettingResult = link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
+    if (!bOpen) {
+        cycle.dwError = dwError;
+        return;
+    }
+    if (!Advance(pJob, STEP_WRITE))
+        return;
+    OutputDebugStringA("Write Command");
+    if (link.Write(pJob->rgchCommand, pJob->cbCommand) == 0)
+        cycle.dwError = GetLastError();
+    Advance(pJob, STEP_CLOSE);
+}
+
+void RunCycle(void* pv) {
+    SEND_JOB* pJob = static_cast<SEND_JOB*>(pv);
+    SEND_CYCLE& cycle = pJob->cycle;
+    // The port is looked up afresh at every Send: the printer may have moved.
+    cycle.port = GetPrinterPort(pJob->strPrinterName);
+    cycle.dwError = cycle.port.dwError;
+    if (cycle.dwError == ERROR_SUCCESS && !cycle.port.bShared) {
+        const CString& strPortName = cycle.port.strPortName;
+        cycle.nPort = PortIndexOf(
+            strPortName.Left(static_cast<int>(BarePortNameLength(strPortName.GetLength()))));
+        if (Advance(pJob, STEP_OPEN))
+            SendThroughTheLibrary(pJob);
+    }
+    Release(pJob);
+}
+
+// What the caller can tell of a Send it gave up on: what the steps that
+// were over had found, and that the one under way took too long.
+SEND_CYCLE GiveUp(SEND_JOB* pJob) {
+    LONG nState = pJob->nState;
+    for (LONG nWas;
+         (nWas = InterlockedCompareExchange(&pJob->nState, nState | GIVEN_UP, nState)) != nState;)
+        nState = nWas;
+    const SEND_CYCLE& done = pJob->cycle;
+    SEND_CYCLE cycle;
+    cycle.nStep = static_cast<SEND_STEP>(nState);
+    cycle.dwError = ERROR_TIMEOUT;
+    if (cycle.nStep >= STEP_OPEN) {
+        cycle.port = done.port;
+        cycle.nPort = done.nPort;
+    }
+    if (cycle.nStep >= STEP_WRITE) {
+        cycle.dwSettingResult = done.dwSettingResult;
+        cycle.strSetting = done.strSetting;
+        cycle.nSettingPlace = done.nSettingPlace;
+        // Bytes may have gone before the write was stopped.
+        cycle.dwError = TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, ERROR_TIMEOUT);
+    }
+    if (cycle.nStep == STEP_CLOSE)
+        cycle.dwError = done.dwError;
+    return cycle;
+}
+
+} // namespace
+
+SEND_CYCLE RunSendCycle(const CString& strPrinterName, const char* pCommand, int cbCommand,
+                        DWORD dwTimeoutMs) {
+    SEND_CYCLE cycle;
+    if (cbCommand <= 0 || cbCommand > SIZE_COMMAND_BUFFER) {
+        cycle.dwError = ERROR_INVALID_PARAMETER;
+        return cycle;
+    }
+    SEND_JOB* pJob = new SEND_JOB;
+    if (pJob == NULL) {
+        cycle.dwError = ERROR_NOT_ENOUGH_MEMORY;
+        return cycle;
+    }
+    pJob->strPrinterName = strPrinterName;
+    memcpy(pJob->rgchCommand, pCommand, cbCommand);
+    pJob->cbCommand = cbCommand;
+    DWORD dwResult = AfxCallWithin(RunCycle, pJob, dwTimeoutMs + SEND_GRACE_MS);
+    if (dwResult == ERROR_SUCCESS) {
+        cycle = pJob->cycle;
+        cycle.nStep = static_cast<SEND_STEP>(pJob->nState);
+    } else if (dwResult == ERROR_TIMEOUT) {
+        cycle = GiveUp(pJob);
+    } else {
+        // No thread ran: its hold on the job is the caller's to let go.
+        Release(pJob);
+        cycle.dwError = dwResult;
+    }
+    Release(pJob);
+    return cycle;
+}
