@@ -32,37 +32,21 @@ protected:
     }
 };
 
-TEST_F(PortTarget, DefaultsReachTheNamedDevices) {
-    const struct {
-        int nPort;
-        const char* pszPath;
-        const char* pszComPort;
-    } devices[] = {{0, "\\\\.\\COM1", "COM1"},
-                   {7, "\\\\.\\COM8", "COM8"},
-                   {8, "\\\\.\\LPT1", ""},
-                   {11, "\\\\.\\LPT4", ""},
-                   {14, "\\\\.\\ZOVAVA0", ""}};
-    for (const auto& d : devices) {
-        PORT_TARGET target = Choose(d.nPort);
-        EXPECT_EQ(target.kind, TARGET_PATH) << d.nPort;
-        EXPECT_STREQ(target.strPath, d.pszPath);
-        EXPECT_STREQ(target.strComPort, d.pszComPort);
-    }
-    for (int nPort = 15; nPort <= 17; ++nPort) {
+// Unset, a port leads to the device of its own name, the n-th USB printer,
+// or, for FILES and TCPIP, nowhere.
+TEST_F(PortTarget, DefaultsReachTheDevicesOfTheirNames) {
+    for (int nPort = 0; nPort < PORT_COUNT; ++nPort) {
+        const std::string name = g_rgpszPortNames[nPort];
         PORT_TARGET target = Choose(nPort);
-        EXPECT_EQ(target.kind, TARGET_USB_PRINTER);
-        EXPECT_EQ(target.nUsbIndex, nPort - 15);
-    }
-}
-
-TEST_F(PortTarget, NoPortAndUnsetFilesOrTcpipHaveNoTargetAndSayWhy) {
-    for (int nPort : {-1, 18, 1000, -2147483647 - 1}) {
-        EXPECT_EQ(Choose(nPort).kind, TARGET_NONE) << nPort;
-        EXPECT_EQ(Choose(nPort).dwError, DWORD(ERROR_INVALID_PARAMETER));
-    }
-    for (int nPort : {12, 13}) {
-        EXPECT_EQ(Choose(nPort).kind, TARGET_NONE) << nPort;
-        EXPECT_EQ(Choose(nPort).dwError, TAVRIX_ERROR_NO_SETTING);
+        if (nPort == PORT_FILES || nPort == PORT_TCPIP)
+            EXPECT_EQ(target.dwError, TAVRIX_ERROR_NO_SETTING) << name;
+        else if (nPort >= PORT_FIRST_USB)
+            EXPECT_EQ(target.kind == TARGET_USB_PRINTER ? target.nUsbIndex : -1,
+                      nPort - PORT_FIRST_USB)
+                << name;
+        else
+            EXPECT_EQ(std::string(target.strPath) + "|" + std::string(target.strComPort),
+                      "\\\\.\\" + name + "|" + (name.compare(0, 3, "COM") == 0 ? name : ""));
     }
 }
 
