@@ -27,16 +27,11 @@ DWORD WINAPI CallThread(LPVOID pv) {
     return 0;
 }
 
-// Both take the loader's lock, which a thread given up on may hold for as
-// long as a DLL's start-up lasts: done once, before the first thread. The
-// module is pinned, since a thread may outlive the caller's use of it.
+// Binding takes the loader's lock, which a thread given up on may hold for
+// as long as a DLL's start-up lasts: done once, before the first thread.
 void PrepareOnce() {
-    if (InterlockedCompareExchange(&g_nPrepared, 1, 0) != 0)
-        return;
-    HMODULE hModule = NULL;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                       reinterpret_cast<LPCSTR>(&CallThread), &hModule);
-    AfxBindSystemProc(&g_pfnCancelSynchronousIo, "kernel32.dll", "CancelSynchronousIo");
+    if (InterlockedCompareExchange(&g_nPrepared, 1, 0) == 0)
+        AfxBindSystemProc(&g_pfnCancelSynchronousIo, "kernel32.dll", "CancelSynchronousIo");
 }
 
 // Waits for the thread, looking at the caller's message queue whenever

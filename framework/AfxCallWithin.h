@@ -24,9 +24,10 @@ inline DWORD AfxTimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
 //
 // The caller and the call both hold what pvCall points to, and either may
 // let go first: the two agree on who frees it (a count of references).
-// Everything the caller's side needs is bound and its module pinned at the
-// first call, before any thread exists, so that a thread held in some DLL's
-// start-up, under the loader's lock, delays no later bound.
+// Everything the caller's side needs is bound at the first call, before any
+// thread exists, so that a thread held in some DLL's start-up, under the
+// loader's lock, delays no later bound. The calls' code must stay loaded
+// while they run: the program's own, not a DLL's that may be freed.
 DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs);
 
 // Whether a call given up on may still be running. A process must not end

@@ -101,7 +101,8 @@ int AfxWinMain(HINSTANCE hInstance, LPSTR, int) {
     int nExitCode = pApp->ExitInstance();
     // A call given up on may hold a lock that other DLLs' detach code would
     // wait for: the process ends here, with its code, without running it.
-    if (AfxCallsRunning())
-        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(nExitCode));
+    // TerminateProcess only begins the end.
+    if (AfxCallsRunning() && TerminateProcess(GetCurrentProcess(), static_cast<UINT>(nExitCode)))
+        WaitForSingleObject(GetCurrentProcess(), INFINITE);
     return nExitCode;
 }

@@ -9,8 +9,11 @@
 
 namespace {
 
-// Or'ed into a job's step once its caller has given up on it.
+// Or'ed into a job's step once its caller has given up on it, and once its
+// thread is done with the cycle.
 const LONG GIVEN_UP = 0x100;
+const LONG FINISHED = 0x200;
+const LONG STEP_MASK = 0xFF;
 
 // One Send, held by its caller and its thread: the last of the two to let
 // go frees it. The thread writes the cycle; the caller reads it all once
@@ -22,6 +25,7 @@ struct SEND_JOB {
 
     LONG cRefs = 2;
     LONG nState = STEP_LOOKUP;
+    DWORD dwStart = GetTickCount(); // the Send's, for the library's bound too
     CString strPrinterName;
     char rgchCommand[SIZE_COMMAND_BUFFER] = {};
     int cbCommand = 0;
@@ -33,11 +37,13 @@ void Release(SEND_JOB* pJob) {
         delete pJob;
 }
 
-// Moves the job on to the next step, unless its caller has given up on it.
-bool Advance(SEND_JOB* pJob, SEND_STEP nStep) {
+// Moves the job on to the next step, or marks it finished, unless its
+// caller has given up on it.
+bool Advance(SEND_JOB* pJob, LONG nNext) {
     LONG nState = pJob->nState;
     while ((nState & GIVEN_UP) == 0) {
-        LONG nWas = InterlockedCompareExchange(&pJob->nState, nStep, nState);
+        LONG nWas = InterlockedCompareExchange(
+            &pJob->nState, nNext == FINISHED ? nState | FINISHED : nNext, nState);
         if (nWas == nState)
             return true;
         nState = nWas;
@@ -49,6 +55,7 @@ void SendThroughTheLibrary(SEND_JOB* pJob) {
     SEND_CYCLE& cycle = pJob->cycle;
     Tavrix link;
     link.SetCommPort(cycle.nPort);
+    link.SetSendStart(pJob->dwStart);
     BOOL bOpen = link.OpenComm(0);
     DWORD dwError = GetLastError();
     cycle.dwSettingResult = link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
@@ -77,6 +84,7 @@ void RunCycle(void* pv) {
         if (Advance(pJob, STEP_OPEN))
             SendThroughTheLibrary(pJob);
     }
+    Advance(pJob, FINISHED);
     Release(pJob);
 }
 
@@ -89,7 +97,13 @@ SEND_CYCLE GiveUp(SEND_JOB* pJob) {
         nState = nWas;
     const SEND_CYCLE& done = pJob->cycle;
     SEND_CYCLE cycle;
-    cycle.nStep = static_cast<SEND_STEP>(nState);
+    cycle.nStep = static_cast<SEND_STEP>(nState & STEP_MASK);
+    // Done, only its thread has not ended yet.
+    if (nState & FINISHED) {
+        cycle = done;
+        cycle.nStep = static_cast<SEND_STEP>(nState & STEP_MASK);
+        return cycle;
+    }
     cycle.dwError = ERROR_TIMEOUT;
     if (cycle.nStep >= STEP_OPEN) {
         cycle.port = done.port;
@@ -127,7 +141,7 @@ SEND_CYCLE RunSendCycle(const CString& strPrinterName, const char* pCommand, int
     DWORD dwResult = AfxCallWithin(RunCycle, pJob, dwTimeoutMs + SEND_GRACE_MS);
     if (dwResult == ERROR_SUCCESS) {
         cycle = pJob->cycle;
-        cycle.nStep = static_cast<SEND_STEP>(pJob->nState);
+        cycle.nStep = static_cast<SEND_STEP>(pJob->nState & STEP_MASK);
     } else if (dwResult == ERROR_TIMEOUT) {
         cycle = GiveUp(pJob);
     } else {

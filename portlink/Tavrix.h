@@ -41,6 +41,11 @@ public:
     TAVRIX_API ~Tavrix();
 
     TAVRIX_API void SetCommPort(int port);
+    // The GetTickCount at which the caller's own send began, before the
+    // next OpenComm: the link's bound then runs from there rather than from
+    // OpenComm, so that a caller who bounds its whole send by TimeoutSeconds
+    // hears the link's own reason within its bound.
+    TAVRIX_API void SetSendStart(DWORD dwTickCount);
     // mode 0 opens the selected port for writing; there is no other mode, and
     // any other value opens nothing. Nonzero when the port is open.
     TAVRIX_API virtual int OpenComm(int mode);
@@ -70,6 +75,8 @@ private:
     int m_nConnect;
     CString m_strOutputFileName;
     CPortLink* m_pLink;
+    BOOL m_bSendStarted;
+    DWORD m_dwSendStart;
     DWORD m_dwSettingResult;
     CString m_strSetting;
     SETTING_PLACE m_nSettingPlace;

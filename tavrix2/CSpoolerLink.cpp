@@ -4,8 +4,13 @@
 
 namespace {
 
-// How often a job is looked at where the spooler sends no word of changes.
+// How often a job is looked at where the spooler sends no word of changes,
+// and at the longest between two looks where it does, should a word be late.
 const DWORD JOB_POLL_MS = 50;
+const DWORD JOB_LOOK_MS = 250;
+// The job's name in the queue, by which it is told from another with its
+// number on a server's queue.
+const char* const DOCUMENT_NAME = "Kestrin image size command";
 // A job's record is asked for again at the size the spooler reports a few
 // times, should it grow meanwhile.
 const int GET_JOB_TRIES = 4;
@@ -61,7 +66,14 @@ BOOL CSpoolerLink::WriteAll(const char* pData, DWORD cbData) {
     m_hChange = m_api.FindFirstPrinterChangeNotification(m_hPrinter, PRINTER_CHANGE_JOB, 0,
                                                          &g_jobStatusOptions);
     DWORD dwJob = 0;
-    BOOL bPrinted = PrintJob(pData, cbData, &dwJob) && WatchJob(dwJob);
+    BOOL bPrinted = FALSE;
+    if (PrintJob(pData, cbData, &dwJob)) {
+        bPrinted = WatchJob(dwJob);
+    } else if (dwJob != 0) {
+        // Spooled but not closed: it may have begun all the same.
+        JOB_WATCH watch = {FALSE, 0, 0};
+        bPrinted = GiveUpJob(dwJob, &watch);
+    }
     DWORD dwError = GetLastError();
     StopWatching();
     SetLastError(dwError);
@@ -72,10 +84,14 @@ BOOL CSpoolerLink::WriteAll(const char* pData, DWORD cbData) {
 // spooling, may have passed on what it took: AbortPrinter cannot take that
 // back.
 BOOL CSpoolerLink::PrintJob(const char* pData, DWORD cbData, DWORD* pdwJob) {
-    DOC_INFO_1A document = {const_cast<LPSTR>("Kestrin image size command"), NULL,
-                            const_cast<LPSTR>("RAW")};
-    *pdwJob = m_api.StartDocPrinterA(m_hPrinter, 1, reinterpret_cast<BYTE*>(&document));
-    if (*pdwJob == 0)
+    // Asking for the notices may have taken the time: no job is begun late.
+    if (TimeLeftMs() == 0) {
+        SetLastError(ERROR_TIMEOUT);
+        return FALSE;
+    }
+    DOC_INFO_1A document = {const_cast<LPSTR>(DOCUMENT_NAME), NULL, const_cast<LPSTR>("RAW")};
+    DWORD dwJob = m_api.StartDocPrinterA(m_hPrinter, 1, reinterpret_cast<BYTE*>(&document));
+    if (dwJob == 0)
         return FALSE;
     DWORD cbWritten = 0;
     DWORD dwError = !m_api.WritePrinter(m_hPrinter, const_cast<char*>(pData), cbData, &cbWritten)
@@ -89,13 +105,9 @@ BOOL CSpoolerLink::PrintJob(const char* pData, DWORD cbData, DWORD* pdwJob) {
                          : dwError);
         return FALSE;
     }
-    if (m_api.EndDocPrinter(m_hPrinter))
-        return TRUE;
-    dwError = GetLastError();
-    if (!m_api.SetJobA(m_hPrinter, *pdwJob, 0, NULL, JOB_CONTROL_DELETE))
-        dwError = TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError);
-    SetLastError(dwError);
-    return FALSE;
+    // One that does not end well is the caller's to take back, if it can.
+    *pdwJob = dwJob;
+    return m_api.EndDocPrinter(m_hPrinter);
 }
 
 BOOL CSpoolerLink::WatchJob(DWORD dwJob) {
@@ -124,29 +136,33 @@ BOOL CSpoolerLink::WatchJob(DWORD dwJob) {
 
 // A job is paused before it is looked at for the last time, so that it
 // cannot begin between that look and its deletion: only one that had not
-// begun by then is deleted, and reported as not printed. One that someone
-// else is deleting goes anyway.
+// begun by then is deleted, and reported as not printed. One that has
+// begun, or whose state cannot be told, is let go on. One that someone else
+// is deleting goes anyway.
 BOOL CSpoolerLink::GiveUpJob(DWORD dwJob, JOB_WATCH* pWatch) {
     BOOL bPaused = FALSE;
+    BOOL bKnown = TRUE;
     if (!(pWatch->dwSeen & JOB_GOING)) {
         bPaused = m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_PAUSE);
-        if (LookAtJob(dwJob, pWatch) != ERROR_SUCCESS)
-            pWatch->bGone = TRUE;
+        bKnown = LookAtJob(dwJob, pWatch) == ERROR_SUCCESS;
         if (pWatch->dwSeen & JOB_STATUS_PRINTED)
             return TRUE;
     }
-    BOOL bBegun = (pWatch->dwSeen & JOB_BEGUN) != 0;
-    BOOL bTakenBack = (pWatch->dwSeen & JOB_GOING) ||
-                      (bPaused && !pWatch->bGone && !bBegun &&
-                       m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_DELETE));
-    if (bTakenBack && !bBegun) {
-        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, pWatch->dwStatus));
+    // The pause is Kestrin's own, not the job's state to report.
+    DWORD dwStatus = bPaused ? pWatch->dwStatus & ~JOB_STATUS_PAUSED : pWatch->dwStatus;
+    BOOL bBegun = !bKnown || pWatch->bGone || (pWatch->dwSeen & JOB_BEGUN) != 0;
+    if ((pWatch->dwSeen & JOB_GOING) && !(pWatch->dwSeen & JOB_BEGUN)) {
+        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwStatus));
         return FALSE;
     }
-    // What the device has begun is let finish rather than held half-done.
-    if (bPaused && !pWatch->bGone)
+    if (bPaused && !bBegun && m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_DELETE)) {
+        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwStatus));
+        return FALSE;
+    }
+    // What may have begun is let finish rather than held half-done.
+    if (bPaused)
         m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_RESUME);
-    SetLastError(TavrixError(TAVRIX_ERROR_JOB_STARTED, pWatch->dwStatus));
+    SetLastError(TavrixError(TAVRIX_ERROR_JOB_STARTED, dwStatus));
     return FALSE;
 }
 
@@ -160,10 +176,13 @@ DWORD CSpoolerLink::LookAtJob(DWORD dwJob, JOB_WATCH* pWatch) {
         SetLastError(ERROR_SUCCESS);
         BOOL bInQueue = m_api.GetJobA(m_hPrinter, dwJob, 1, pbJob, cbNeeded, &cbNeeded);
         DWORD dwError = bInQueue ? ERROR_SUCCESS : GetLastError();
-        if (bInQueue) {
-            pWatch->dwStatus = reinterpret_cast<const JOB_INFO_1A*>(pbJob)->Status;
-            pWatch->dwSeen |= pWatch->dwStatus;
-        }
+        const JOB_INFO_1A* pJob = reinterpret_cast<const JOB_INFO_1A*>(pbJob);
+        // A job of that number under another name is another's: this one
+        // is gone.
+        if (bInQueue && pJob->pDocument != NULL && lstrcmpA(pJob->pDocument, DOCUMENT_NAME) != 0)
+            bInQueue = FALSE;
+        else if (bInQueue)
+            pWatch->dwSeen |= pWatch->dwStatus = pJob->Status;
         free(pbJob);
         // The spooler has no job of that number once it has left the queue;
         // one spooler says so in no words at all.
@@ -186,19 +205,24 @@ void CSpoolerLink::WaitForChange(DWORD dwJob, JOB_WATCH* pWatch) {
         Sleep(dwLeftMs < JOB_POLL_MS ? dwLeftMs : JOB_POLL_MS);
         return;
     }
-    if (WaitForSingleObject(m_hChange, dwLeftMs) != WAIT_OBJECT_0)
+    DWORD dwWait = WaitForSingleObject(m_hChange, dwLeftMs < JOB_LOOK_MS ? dwLeftMs : JOB_LOOK_MS);
+    if (dwWait == WAIT_TIMEOUT)
         return;
     DWORD dwChange = 0;
     PRINTER_NOTIFY_INFO* pInfo = NULL;
-    // A word that cannot be read would leave the wait signalled for good:
-    // the job is then looked at from time to time instead.
-    if (!m_api.FindNextPrinterChangeNotification(m_hChange, &dwChange, NULL,
+    // A word that cannot be read would leave the wait signalled for good,
+    // and after one that was cut short no more come: the job is then
+    // looked at from time to time instead.
+    if (dwWait != WAIT_OBJECT_0 ||
+        !m_api.FindNextPrinterChangeNotification(m_hChange, &dwChange, NULL,
                                                  reinterpret_cast<void**>(&pInfo))) {
         StopWatching();
         return;
     }
     if (pInfo == NULL)
         return;
+    if (pInfo->Flags & PRINTER_NOTIFY_INFO_DISCARDED)
+        StopWatching();
     for (DWORD i = 0; i < pInfo->Count; ++i) {
         const PRINTER_NOTIFY_INFO_DATA& data = pInfo->aData[i];
         if (data.Type == JOB_NOTIFY_TYPE && data.Field == JOB_NOTIFY_FIELD_STATUS &&

@@ -10,8 +10,8 @@ const int MODE_WRITE = 0;
 } // namespace
 
 Tavrix::Tavrix()
-    : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_dwSettingResult(ERROR_FILE_NOT_FOUND),
-      m_nSettingPlace(PLACE_NONE) {}
+    : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_bSendStarted(FALSE), m_dwSendStart(0),
+      m_dwSettingResult(ERROR_FILE_NOT_FOUND), m_nSettingPlace(PLACE_NONE) {}
 
 Tavrix::~Tavrix() {
     Tavrix::CloseComm();
@@ -21,10 +21,17 @@ void Tavrix::SetCommPort(int port) {
     m_nPort = port;
 }
 
+void Tavrix::SetSendStart(DWORD dwTickCount) {
+    m_bSendStarted = TRUE;
+    m_dwSendStart = dwTickCount;
+}
+
 int Tavrix::OpenComm(int mode) {
     CloseComm();
-    // The one bound of the link, from here to its close.
-    DWORD dwStart = GetTickCount();
+    // The one bound of the link, from here (or the caller's start) to its
+    // close.
+    DWORD dwStart = m_bSendStarted ? m_dwSendStart : GetTickCount();
+    m_bSendStarted = FALSE;
     m_strSetting = CString();
     m_nSettingPlace = PLACE_NONE;
     m_dwSettingResult = ERROR_FILE_NOT_FOUND;

@@ -426,12 +426,13 @@ TEST(Tavrix, FileOnAFullDiskKeepsItsEarlierBytesExactly) {
     EXPECT_TRUE(ReadFileBytes(device) == earlier) << ReadFileBytes(device).size() << " bytes";
 }
 
-// A spooler whose one job lives as a row says: its status at each look in
-// turn (the last one stays), and once paused, if the row says so, another.
+// A spooler whose one job (number 7) lives as a row says: its status at
+// each look in turn (the last one stays), once paused another if the row
+// says so, and where the row has one, a notice of a status it passed.
 const DWORD GONE = 0xFFFFFFFF, SAME = 0;
 struct JOB_LIFE {
     std::vector<DWORD> looks;
-    DWORD dwPaused;
+    DWORD dwPaused, dwNotice;
     size_t iLook;
     std::vector<DWORD> controls; // what was asked of the job, in order
 } g_life;
@@ -445,57 +446,77 @@ BOOL WINAPI StandInGetJob(HANDLE, DWORD, DWORD, LPBYTE pJob, DWORD cb, LPDWORD p
     SetLastError(dwStatus == GONE ? ERROR_INVALID_PARAMETER : ERROR_INSUFFICIENT_BUFFER);
     if (dwStatus == GONE || cb < sizeof(JOB_INFO_1A))
         return FALSE;
+    *reinterpret_cast<JOB_INFO_1A*>(pJob) = {};
     reinterpret_cast<JOB_INFO_1A*>(pJob)->Status = dwStatus;
     ++g_life.iLook;
     return TRUE;
 }
 
+HANDLE g_hNotice = INVALID_HANDLE_VALUE;
+
 SPOOLER_API StandInSpooler() {
     SPOOLER_API api = {};
     struct S {
         static BOOL WINAPI Open(LPSTR, LPHANDLE ph, LPPRINTER_DEFAULTSA) { return *ph = ph, TRUE; }
-        static BOOL WINAPI Done(HANDLE) { return TRUE; }
-        static DWORD WINAPI StartDoc(HANDLE, DWORD, LPBYTE) { return 7; }
+        static BOOL WINAPI Done(HANDLE h) { return h != g_hNotice || CloseHandle(h); }
+        // Spooling takes a while: a bound shorter than that passes meanwhile.
+        static DWORD WINAPI StartDoc(HANDLE, DWORD, LPBYTE) { return Sleep(30), 7; }
         static BOOL WINAPI Write(HANDLE, LPVOID, DWORD cb, LPDWORD pcb) { return *pcb = cb, TRUE; }
         static BOOL WINAPI SetJob(HANDLE, DWORD, DWORD, LPBYTE, DWORD dwCommand) {
             g_life.controls.push_back(dwCommand);
             return TRUE;
         }
-        static HANDLE WINAPI NoWord(HANDLE, DWORD, DWORD, LPVOID) { return INVALID_HANDLE_VALUE; }
+        static HANDLE WINAPI First(HANDLE, DWORD, DWORD, LPVOID) {
+            return g_hNotice = g_life.dwNotice ? CreateEventA(NULL, TRUE, TRUE, NULL)
+                                               : INVALID_HANDLE_VALUE;
+        }
+        static BOOL WINAPI Next(HANDLE h, PDWORD, LPVOID, LPVOID* ppInfo) {
+            static PRINTER_NOTIFY_INFO info = {2, 0, 1, {}};
+            info.aData[0] = {JOB_NOTIFY_TYPE, JOB_NOTIFY_FIELD_STATUS, 0, 7, {}};
+            info.aData[0].NotifyData.adwData[0] = g_life.dwNotice;
+            *ppInfo = &info;
+            return ResetEvent(h);
+        }
+        static BOOL WINAPI Free(PPRINTER_NOTIFY_INFO) { return TRUE; }
     };
     api.OpenPrinterA = S::Open;
     api.ClosePrinter = api.EndDocPrinter = api.AbortPrinter = S::Done;
+    api.FindClosePrinterChangeNotification = S::Done;
     api.StartDocPrinterA = S::StartDoc;
     api.WritePrinter = S::Write;
     api.GetJobA = StandInGetJob;
     api.SetJobA = S::SetJob;
-    api.FindFirstPrinterChangeNotification = S::NoWord;
+    api.FindFirstPrinterChangeNotification = S::First;
+    api.FindNextPrinterChangeNotification = S::Next;
+    api.FreePrinterNotifyInfo = S::Free;
     return api;
 }
 
-// Printed is what the spooler says, never what its silence suggests. A job
-// given up on is paused before its last look, and deleted only if it had
-// not begun by then; one that was handed on, or had begun, may still print.
+// Printed is what the spooler says, in a notice or in the queue, never what
+// its silence suggests. A job given up on is paused before its last look,
+// and deleted only if it had not begun by then; one that was handed on, or
+// had begun, may still print.
 TEST(SpoolerLink, OnlyAPrintedJobIsSentAndOnlyOneThatNeverBeganIsTakenBack) {
     const DWORD P = JOB_CONTROL_PAUSE, R = JOB_CONTROL_RESUME, D = JOB_CONTROL_DELETE;
     const struct {
         std::vector<DWORD> looks;
-        DWORD dwPaused, dwTimeoutMs, dwKind;
+        DWORD dwPaused, dwNotice, dwTimeoutMs, dwKind;
         std::vector<DWORD> controls;
     } lives[] = {
-        {{JOB_STATUS_PRINTING, JOB_STATUS_PRINTED, GONE}, SAME, 1000, ERROR_SUCCESS, {}},
-        {{0}, JOB_STATUS_PRINTING, 0, TAVRIX_ERROR_JOB_STARTED, {P, R}},
-        {{JOB_STATUS_SPOOLING, GONE}, SAME, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
-        {{JOB_STATUS_COMPLETE, GONE}, SAME, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
-        {{JOB_STATUS_PRINTING, JOB_STATUS_DELETING}, SAME, 1000, TAVRIX_ERROR_JOB_STARTED, {}},
-        {{JOB_STATUS_DELETING}, SAME, 1000, TAVRIX_ERROR_JOB_FAILED, {}},
-        {{0}, JOB_STATUS_PAUSED, 0, TAVRIX_ERROR_JOB_FAILED, {P, D}},
-        {{JOB_STATUS_ERROR}, SAME, 1000, TAVRIX_ERROR_JOB_FAILED, {P, D}},
-        {{0}, GONE, 0, TAVRIX_ERROR_JOB_STARTED, {P}},
+        {{JOB_STATUS_PRINTING, JOB_STATUS_PRINTED, GONE}, SAME, 0, 1000, ERROR_SUCCESS, {}},
+        {{JOB_STATUS_PRINTING, GONE}, SAME, JOB_STATUS_PRINTED, 1000, ERROR_SUCCESS, {}},
+        {{0}, JOB_STATUS_PRINTING, 0, 20, TAVRIX_ERROR_JOB_STARTED, {P, R}},
+        {{JOB_STATUS_SPOOLING, GONE}, SAME, 0, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
+        {{JOB_STATUS_COMPLETE, GONE}, SAME, 0, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
+        {{JOB_STATUS_PRINTING, JOB_STATUS_DELETING}, SAME, 0, 1000, TAVRIX_ERROR_JOB_STARTED, {}},
+        {{JOB_STATUS_DELETING}, SAME, 0, 1000, TAVRIX_ERROR_JOB_FAILED, {}},
+        {{0}, JOB_STATUS_PAUSED, 0, 20, TAVRIX_ERROR_JOB_FAILED, {P, D}},
+        {{JOB_STATUS_ERROR}, SAME, 0, 1000, TAVRIX_ERROR_JOB_FAILED, {P, D}},
+        {{0}, GONE, 0, 20, TAVRIX_ERROR_JOB_STARTED, {P, R}},
     };
     SPOOLER_API api = StandInSpooler();
     for (const auto& life : lives) {
-        g_life = {life.looks, life.dwPaused, 0, {}};
+        g_life = {life.looks, life.dwPaused, life.dwNotice, 0, {}};
         std::unique_ptr<CPortLink> link(
             CSpoolerLink::Open(api, "Label", GetTickCount(), life.dwTimeoutMs));
         BOOL bPrinted = link->WriteAll(COMMAND.data(), COMMAND.size());
