@@ -2,9 +2,12 @@
 #   OUTPUT_DIR        where NAME-win32.zip and NAME.msi go (NAME: Kestrin-VERSION)
 #   VERSION           the product's version, 1.0.0.1
 #   FILE_VERSION      the version of the binaries, the same unless a test says
+#   PORTS             the port names, as portlink/PortTable.cpp lists them: each
+#                     is a public property of the MSI and a setting it writes
 #   RELEASE_TIME      the time every file of the ZIP carries, "YYYY-MM-DD hh:mm:ss UTC"
 #   RELEASE_EPOCH     the same in seconds since 1970, for the MSI
-#   RELEASE           ON for a release, which is signed and time-stamped or not made
+#   RELEASE           ON for a release, which is signed and time-stamped or not made,
+#                     and which Windows Installer tells from a test build (below)
 #   BIN_DIR           the folder of Kestrin.exe, Tavrix2.dll, README.txt, LICENSE.txt
 #   ICON              the program's icon, for Add/Remove Programs
 #   ZIP, WIXL, MSIBUILD  the archive's and the MSI's tools; OSSLSIGNCODE signs
@@ -22,22 +25,37 @@
 # and the MSI, lists both.
 cmake_minimum_required(VERSION 3.20)
 
-set(PORTS COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 LPT1 LPT2 LPT3 LPT4
-    FILES TCPIP ZOVAVA0 QORUSB1 QORUSB2 QORUSB3)
+if(NOT PORTS)
+    message(FATAL_ERROR "no PORTS given: the port names come from portlink/PortTable.cpp")
+endif()
 # The same in every version: what finds the product to upgrade, and the
 # space the components' GUIDs are named in.
 set(UPGRADE_CODE {3E0B7C52-9A1D-4F6E-8C27-5D4A1B9E0F63})
 set(GUID_NAMESPACE 7B4D9E21-0C5A-4F83-B6E2-91A0C4D8F357)
 
-# A product code for each version, all four fields. Windows Installer
-# compares only the first three, and refuses (1638) a package whose product
-# is installed from another package, a rebuild or the same three fields,
-# unless it is given as a minor update. The Upgrade table's row for earlier
-# versions takes in its own three fields (VersionMaxInclusive, below), so
-# that a higher fourth field replaces the installed build as a later
-# release does; a lower one replaces it too, since the installer cannot
-# tell them apart.
-string(UUID PRODUCT_CODE NAMESPACE ${GUID_NAMESPACE} NAME "Product ${VERSION}" TYPE SHA1 UPPER)
+# Windows Installer compares the first three fields of ProductVersion, the
+# third up to 65535, and ignores a fourth: versions that differ only in
+# their fourth field are one version to it. So the product version folds
+# the last two fields of VERSION into its third, 1000 x the third and 10 x
+# the fourth, and a build that is not a release adds 1: 1.0.0.1 is 1.0.10
+# as a release and 1.0.11 as a test build, which is later than that release
+# and earlier than the next. Each has a product code of its own, named
+# after it, so that a test build is never taken for a release.
+string(REGEX MATCH "^([0-9]+)\\.([0-9]+)\\.([0-9]+)\\.([0-9]+)$" fields "${VERSION}")
+if(NOT fields OR CMAKE_MATCH_1 GREATER 255 OR CMAKE_MATCH_2 GREATER 255 OR CMAKE_MATCH_3 GREATER 64
+        OR CMAKE_MATCH_4 GREATER 99)
+    message(FATAL_ERROR "VERSION ${VERSION} is not a.b.c.d with a and b up to 255, c up to 64 "
+        "and d up to 99, which Windows Installer's product version can hold")
+endif()
+math(EXPR build "${CMAKE_MATCH_3} * 1000 + ${CMAKE_MATCH_4} * 10")
+set(PRODUCT_VERSION ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${build})
+if(NOT RELEASE)
+    math(EXPR build "${build} + 1")
+    message(NOTICE "Kestrin-${VERSION}: a test build, product version ${CMAKE_MATCH_1}."
+        "${CMAKE_MATCH_2}.${build}, which Windows Installer tells from the release's ${PRODUCT_VERSION}")
+    set(PRODUCT_VERSION ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${build})
+endif()
+string(UUID PRODUCT_CODE NAMESPACE ${GUID_NAMESPACE} NAME "Product ${PRODUCT_VERSION}" TYPE SHA1 UPPER)
 set(PRODUCT_CODE "{${PRODUCT_CODE}}")
 
 set(NAME Kestrin-${VERSION})
@@ -153,9 +171,19 @@ run(${CMAKE_COMMAND} -E chdir ${STAGE} ${CMAKE_COMMAND} -E env TZ=UTC ${ZIP} -X 
 # across an upgrade too), given (written), or given empty (PORT="": removed).
 # An empty property and a missing one are the same to Windows Installer, so
 # the full UI's client, which passes no empty property on to the server,
-# marks it <clear>. The components are transitive, so that a reinstall
-# (REINSTALL=ALL) evaluates their conditions again and adds or removes a
-# value, where Windows Installer would otherwise keep the first install's.
+# marks it <clear>. What the machine has is found by AppSearch in the
+# execute sequence only: the server does not run AppSearch when the client
+# has, and only public properties listed as secure pass from client to
+# server, so a search of the client's would leave the server nothing to
+# keep. The components are transitive, so that a reinstall (REINSTALL=ALL)
+# evaluates their conditions again and adds or removes a value, where
+# Windows Installer would otherwise keep the first install's.
+# The Registry table reads a value's leading "#" as its type ("#5" is a
+# REG_DWORD, "#%..." a REG_EXPAND_SZ, "##..." the string "#..."), and what
+# AppSearch finds comes with the same prefixes, so a kept value keeps its
+# type. A given value is stored as written: one that begins with "#" is
+# escaped, and one that names a variable (%NAME%) is a REG_EXPAND_SZ, which
+# Kestrin expands when it reads it, as it does Group Policy's.
 if(NOT WIXL OR NOT MSIBUILD)
     message(FATAL_ERROR "the MSI needs wixl and msibuild (apt-get install wixl msitools)")
 endif()
@@ -175,8 +203,7 @@ foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
         set(key ${SETTINGS_KEY})
         set(value_name TimeoutSeconds)
         set(component TimeoutSeconds)
-        # What the Registry table writes: "#N" is a REG_DWORD, and so is
-        # what a RegistrySearch finds of one, "#N" as well.
+        # A given timeout is written as a REG_DWORD (below).
         set(value TimeoutValue)
         set(condition TimeoutValue)
     else()
@@ -185,12 +212,19 @@ foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
         set(component Port${port})
         set(value ${port})
         set(condition "${port} AND ${port} <> \"${CLEAR}\"")
+        # Before the machine's value is taken, which has its prefix already.
+        math(EXPR give "51 + ${nSetting}")
+        list(APPEND QUERIES
+            -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Expand${port}', 51, '${port}', '#%[${port}]')"
+            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Expand${port}', '${port} >< \"%\"', ${give})"
+            -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Escape${port}', 51, '${port}', '#[${port}]')"
+            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Escape${port}', '${port} << \"#\" AND NOT (${port} >< \"%\")', ${give})")
     endif()
     string(UUID guid NAMESPACE ${GUID_NAMESPACE} NAME "Port ${port}" TYPE SHA1 UPPER)
     string(APPEND SETTING_PROPERTIES
         "    <Property Id=\"${port}\" Value=\"&lt;keep&gt;\"/>\n"
-        "    <Property Id=\"Found${port}\">\n"
-        "      <RegistrySearch Id=\"Found${port}\" Root=\"HKLM\" Key=\"${key}\" Name=\"${value_name}\" Type=\"raw\"/>\n"
+        "    <Property Id=\"FOUND${port}\">\n"
+        "      <RegistrySearch Id=\"FOUND${port}\" Root=\"HKLM\" Key=\"${key}\" Name=\"${value_name}\" Type=\"raw\"/>\n"
         "    </Property>\n")
     string(APPEND SETTING_COMPONENTS
         "          <Component Id=\"${component}\" Guid=\"{${guid}}\">\n"
@@ -201,11 +235,11 @@ foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
     # takes the machine's value for what was not given, after AppSearch (50)
     # and before LaunchConditions (100), so long before CostInitialize.
     math(EXPR mark "26 + ${nSetting}")
-    math(EXPR keep "51 + ${nSetting}")
+    math(EXPR keep "71 + ${nSetting}")
     list(APPEND QUERIES
         -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Mark${port}', 51, '${port}', '${CLEAR}')"
         -q "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('Mark${port}', 'NOT ${port}', ${mark})"
-        -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Keep${port}', 51, '${value}', '[Found${port}]')"
+        -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Keep${port}', 51, '${value}', '[FOUND${port}]')"
         -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Keep${port}', '${port} = \"${KEEP}\"', ${keep})"
         -q "UPDATE `Component` SET `Attributes` = ${SETTING_ATTRIBUTES}, `Condition` = '${condition}' WHERE `Component` = '${component}'")
     math(EXPR nSetting "${nSetting} + 1")
@@ -215,7 +249,9 @@ endforeach()
 list(APPEND QUERIES
     -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('GiveTIMEOUTSECONDS', 51, 'TimeoutValue', '#[TIMEOUTSECONDS]')"
     -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('GiveTIMEOUTSECONDS', 'TIMEOUTSECONDS AND TIMEOUTSECONDS <> \"${KEEP}\" AND TIMEOUTSECONDS <> \"${CLEAR}\"', 70)"
-    -q "INSERT INTO `LaunchCondition` (`Condition`, `Description`) VALUES ('NOT TIMEOUTSECONDS OR TIMEOUTSECONDS = \"${KEEP}\" OR TIMEOUTSECONDS = \"${CLEAR}\" OR (TIMEOUTSECONDS >= 1 AND TIMEOUTSECONDS <= 60)', 'TIMEOUTSECONDS must be a whole number of seconds from 1 to 60.')")
+    -q "INSERT INTO `LaunchCondition` (`Condition`, `Description`) VALUES ('NOT TIMEOUTSECONDS OR TIMEOUTSECONDS = \"${KEEP}\" OR TIMEOUTSECONDS = \"${CLEAR}\" OR (TIMEOUTSECONDS >= 1 AND TIMEOUTSECONDS <= 60)', 'TIMEOUTSECONDS must be a whole number of seconds from 1 to 60.')"
+    # The client searches nothing (above).
+    -q "DELETE FROM `InstallUISequence` WHERE `Action` = 'AppSearch'")
 
 string(UUID PROGRAM_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Program" TYPE SHA1 UPPER)
 set(PROGRAM_GUID "{${PROGRAM_GUID}}")
@@ -230,25 +266,24 @@ file(REMOVE ${msi})
 # wixl takes the files' paths relative to where it runs.
 file(COPY ${ICON} DESTINATION ${STAGE})
 get_filename_component(icon_name ${ICON} NAME)
-run(${CMAKE_COMMAND} -E chdir ${STAGE} ${WIXL} -a x86 -D Version=${VERSION} -D IconFile=${icon_name}
-    -D SourceDir=${NAME}-win32 -o ${msi} Kestrin.wxs)
+run(${CMAKE_COMMAND} -E chdir ${STAGE} ${WIXL} -a x86 -D Version=${PRODUCT_VERSION}
+    -D IconFile=${icon_name} -D SourceDir=${NAME}-win32 -o ${msi} Kestrin.wxs)
 # What wixl does not write: the settings' actions and components (above),
-# the install folder for Add/Remove Programs, the secure properties a
-# managed install may pass to the server, the upgrade of the same three
-# version fields, and the binaries' versions and language, so that Windows
-# Installer replaces and repairs them by version.
+# the Add/Remove Programs entries that name the install folder, the secure
+# properties a managed install may pass to the server, and the binaries'
+# versions and language, so that Windows Installer replaces and repairs
+# them by version.
 foreach(file KestrinExe Tavrix2Dll)
     list(APPEND QUERIES
         -q "UPDATE `File` SET `Version` = '${FILE_VERSION}', `Language` = '1033' WHERE `File` = '${file}'"
         -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
 endforeach()
 list(APPEND QUERIES
-    -q "UPDATE `CustomAction` SET `Type` = 51 WHERE `Type` = 2099"
-    -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('SetARPINSTALLLOCATION', 1001)"
-    # MigrateFeatures (1) and VersionMaxInclusive (512); a key column is
-    # changed only by a row of its own.
-    -q "DELETE FROM `Upgrade` WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
-    -q "INSERT INTO `Upgrade` (`UpgradeCode`, `VersionMax`, `Attributes`, `ActionProperty`) VALUES ('${UPGRADE_CODE}', '${VERSION}', 513, 'WIX_UPGRADE_DETECTED')")
+    -q "UPDATE `CustomAction` SET `Type` = 51 WHERE `Type` = 2099")
+foreach(action SetARPINSTALLLOCATION SetARPHELPLINK SetARPURLINFOABOUT)
+    list(APPEND QUERIES
+        -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('${action}', 1001)")
+endforeach()
 run(${MSIBUILD} ${msi} ${QUERIES})
 # A value with semicolons stays one argument only when written out here.
 set(secure "WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;${PORTS};TIMEOUTSECONDS")

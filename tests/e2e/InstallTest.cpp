@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "portlink/PortTable.h"
 #include "support/Devices.h"
 #include "support/KestrinProcess.h"
 #include "support/TestFiles.h"
@@ -25,11 +26,14 @@ int InstalledKestrins() {
     return nProducts;
 }
 
+// The MSI is a 32-bit package: its settings are in the 32-bit view, whichever
+// build runs the test.
 std::string MachineSetting(const char* pszPort) {
     char szValue[MAX_PATH] = "";
     DWORD cbValue = sizeof szValue;
     HKEY hKey = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &hKey) !=
+        ERROR_SUCCESS)
         return "";
     RegQueryValueExA(hKey, pszPort, NULL, NULL, reinterpret_cast<BYTE*>(szValue), &cbValue);
     RegCloseKey(hKey);
@@ -39,8 +43,9 @@ std::string MachineSetting(const char* pszPort) {
 // The machine's TimeoutSeconds as "REG_DWORD n", or what else it is.
 std::string MachineTimeout() {
     DWORD dwType = REG_NONE, dwValue = 0, cbValue = sizeof dwValue;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Kestrin\\Tavrix", "TimeoutSeconds", RRF_RT_ANY,
-                     &dwType, &dwValue, &cbValue) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, SETTINGS_KEY, "TimeoutSeconds",
+                     RRF_RT_ANY | RRF_SUBKEY_WOW6432KEY, &dwType, &dwValue,
+                     &cbValue) != ERROR_SUCCESS)
         return "none";
     return dwType == REG_DWORD ? "REG_DWORD " + std::to_string(dwValue) : "another type";
 }
@@ -50,47 +55,46 @@ DWORD Msiexec(const char* pszAction, const std::string& msi, const std::string& 
                     properties);
 }
 
-const char* const PORTS[] = {"COM1",  "COM2",  "COM3",    "COM4",    "COM5",    "COM6",
-                             "COM7",  "COM8",  "LPT1",    "LPT2",    "LPT3",    "LPT4",
-                             "FILES", "TCPIP", "ZOVAVA0", "QORUSB1", "QORUSB2", "QORUSB3"};
-
 // Every port's property, PORT=<prefix>PORT, and FILES the device file.
 std::string PortProperties(const std::string& prefix, const std::string& device) {
     std::string properties;
-    for (const char* pszPort : PORTS)
+    for (const char* pszPort : g_rgpszPortNames)
         properties += std::string(" ") + pszPort + "=\"" +
                       (std::string(pszPort) == "FILES" ? device : prefix + pszPort) + "\"";
     return properties;
 }
 
 void ExpectSettings(const std::string& prefix, const std::string& device) {
-    for (const char* pszPort : PORTS)
+    for (const char* pszPort : g_rgpszPortNames)
         EXPECT_EQ(MachineSetting(pszPort),
                   std::string(pszPort) == "FILES" ? device : prefix + pszPort);
 }
 
-// The release MSI under Windows Installer with a later release of it: the
-// settings given at install and at the upgrade win over those the machine
-// had, a timeout not given to the upgrade is kept as the number it was,
-// the installed program sends to them, the same package again changes
-// nothing, a reinstall writes the values given to it, an older release
-// does not go over a newer one, and uninstalling leaves nothing behind.
-// (Wine evaluates every condition again at a reinstall; Windows only a
-// transitive component's, which check-msi checks.)
+// The MSI under Windows Installer with a later release of it, as the server
+// of an install with a user interface runs that (KESTRIN_LATER_MSI, made by
+// server-view): the settings given at install win over those the machine
+// had, the installed program sends to them, the upgrade keeps every setting
+// not given to it (the timeout as the number it was) and writes the one
+// given, the same package again changes nothing, a reinstall writes the
+// values given to it, an older release does not go over a newer one, and
+// uninstalling leaves nothing behind. (Wine evaluates every condition again
+// at a reinstall; Windows only a transitive component's, which check-msi
+// checks.)
 TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     const char* pszMsi = getenv("KESTRIN_MSI");
     const char* pszLaterMsi = getenv("KESTRIN_LATER_MSI");
     ASSERT_TRUE(pszMsi != NULL && pszLaterMsi != NULL) << "the package tests name the MSIs";
     char szProgramFiles[MAX_PATH] = "";
-    GetEnvironmentVariableA("ProgramFiles", szProgramFiles, MAX_PATH);
+    if (GetEnvironmentVariableA("ProgramFiles(x86)", szProgramFiles, MAX_PATH) == 0)
+        GetEnvironmentVariableA("ProgramFiles", szProgramFiles, MAX_PATH);
     const std::string folder = std::string(szProgramFiles) + "\\Kestrin";
     const std::string device = NewTestFolder("Installed") + "\\device.out";
     const std::string laterDevice = NewTestFolder("Upgraded") + "\\device.out";
     HKEY hKey = NULL;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey,
-                              NULL),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, PORTS_KEY, 0, NULL, 0,
+                              KEY_SET_VALUE | KEY_WOW64_32KEY, NULL, &hKey, NULL),
               ERROR_SUCCESS);
-    for (const char* pszPort : PORTS)
+    for (const char* pszPort : g_rgpszPortNames)
         RegSetValueExA(hKey, pszPort, 0, REG_SZ, reinterpret_cast<const BYTE*>("by hand"), 8);
     RegCloseKey(hKey);
 
@@ -114,13 +118,13 @@ TEST(Installer, GivenSettingsWinAtInstallAndUpgradeAndAnOlderReleaseIsRefused) {
     EXPECT_EQ(kestrin.WaitForExit(), EXIT_SENT);
     EXPECT_EQ(ReadFileBytes(device), "\x1B.D1;280;320:");
 
-    ASSERT_EQ(Msiexec("/i", pszLaterMsi, PortProperties("second-", laterDevice)), 0u);
+    ASSERT_EQ(Msiexec("/i", pszLaterMsi, "FILES=\"" + laterDevice + "\""), 0u);
     EXPECT_EQ(InstalledKestrins(), 1);
     EXPECT_TRUE(FileExists(folder + "\\Kestrin.exe"));
-    ExpectSettings("second-", laterDevice);
+    ExpectSettings("first-", laterDevice);
     EXPECT_EQ(MachineTimeout(), "REG_DWORD 7");
     EXPECT_EQ(Msiexec("/i", pszLaterMsi), 0u);
-    ExpectSettings("second-", laterDevice);
+    ExpectSettings("first-", laterDevice);
     // The same release again is a reinstall of that product, not a second one.
     // (A value given empty removes a setting on Windows; Wine's msiexec
     // ignores it, so check-msi checks how.)
