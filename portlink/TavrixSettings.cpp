@@ -20,8 +20,10 @@ const PLACE PLACES[] = {
     {PLACE_MACHINE_POLICY, HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
     {PLACE_USER_POLICY, HKEY_CURRENT_USER, true, 0},
     {PLACE_USER, HKEY_CURRENT_USER, false, 0},
+    // The package writes, keeps and removes the machine's settings in the
+    // 32-bit view only, as a 32-bit package can: a value in the 64-bit view
+    // would outlive every removal.
     {PLACE_MACHINE, HKEY_LOCAL_MACHINE, false, KEY_WOW64_32KEY},
-    {PLACE_MACHINE, HKEY_LOCAL_MACHINE, false, KEY_WOW64_64KEY},
 };
 
 // Reads the value with pfnRead in each place until one has it. A value that
