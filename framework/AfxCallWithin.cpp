@@ -57,13 +57,13 @@ bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
     }
 }
 
-} // namespace
-
-DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs) {
-    PrepareOnce();
+// The thread's handle, or NULL with the reason in the last-error code.
+HANDLE StartCall(void (*pfnCall)(void*), void* pvCall) {
     THREAD_START* pStart = static_cast<THREAD_START*>(malloc(sizeof(THREAD_START)));
-    if (pStart == NULL)
-        return ERROR_NOT_ENOUGH_MEMORY;
+    if (pStart == NULL) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return NULL;
+    }
     *pStart = {pfnCall, pvCall};
     InterlockedIncrement(&g_cCallsRunning);
     HANDLE hThread = CreateThread(NULL, 0, CallThread, pStart, 0, NULL);
@@ -71,8 +71,18 @@ DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeout
         DWORD dwError = GetLastError();
         InterlockedDecrement(&g_cCallsRunning);
         free(pStart);
-        return dwError;
+        SetLastError(dwError);
     }
+    return hThread;
+}
+
+} // namespace
+
+DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs) {
+    PrepareOnce();
+    HANDLE hThread = StartCall(pfnCall, pvCall);
+    if (hThread == NULL)
+        return GetLastError();
     DWORD dwResult = ERROR_SUCCESS;
     if (!WaitForThread(hThread, dwTimeoutMs)) {
         if (g_pfnCancelSynchronousIo != NULL)
@@ -81,6 +91,14 @@ DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeout
     }
     CloseHandle(hThread);
     return dwResult;
+}
+
+DWORD AfxCallDetached(void (*pfnCall)(void* pvCall), void* pvCall) {
+    HANDLE hThread = StartCall(pfnCall, pvCall);
+    if (hThread == NULL)
+        return GetLastError();
+    CloseHandle(hThread);
+    return ERROR_SUCCESS;
 }
 
 BOOL AfxCallsRunning() {

@@ -30,7 +30,12 @@ inline DWORD AfxTimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
 // while they run: the program's own, not a DLL's that may be freed.
 DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs);
 
-// Whether a call given up on may still be running. A process must not end
+// A call on a thread of its own that nobody waits for, for work that
+// nothing depends on: ERROR_SUCCESS once it is started; otherwise pfnCall
+// never ran. pvCall is the call's to free.
+DWORD AfxCallDetached(void (*pfnCall)(void* pvCall), void* pvCall);
+
+// Whether a call given up on, or one nobody waits for, may still be running. A process must not end
 // through ExitProcess meanwhile: other DLLs' detach code would wait for
 // locks that the call's thread may hold. AfxWinMain ends it at once instead.
 BOOL AfxCallsRunning();
