@@ -60,6 +60,14 @@ void PressEnter(HWND hWnd) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// A request that the wineserver's trace shows (bench/count-send-requests.awk
+// reads it) at a moment of the send: no such event exists.
+void MarkTrace(const char* pszMark) {
+    HANDLE hEvent = OpenEventA(SYNCHRONIZE, FALSE, pszMark);
+    if (hEvent != NULL)
+        CloseHandle(hEvent);
+}
+
 // Milliseconds from the press to the bytes appended to the target and to
 // the end; false when either did not come within 30 seconds.
 bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* pszDevice,
@@ -85,12 +93,15 @@ bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* psz
     for (int i = 0; i < 1000 && GetForegroundWindow() != hDialog; ++i)
         Sleep(1);
     *pdBytesMs = *pdEndMs = -1;
+    MarkTrace("KestrinBenchPress");
     double dPress = NowMs();
     PressEnter(hDialog);
     while (NowMs() - dPress < 30000 && FileSize(pszDevice) < cbBefore + COMMAND_BYTES)
         Sleep(1);
-    if (FileSize(pszDevice) >= cbBefore + COMMAND_BYTES)
+    if (FileSize(pszDevice) >= cbBefore + COMMAND_BYTES) {
         *pdBytesMs = NowMs() - dPress;
+        MarkTrace("KestrinBenchBytes");
+    }
     if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
         *pdEndMs = NowMs() - dPress;
     TerminateProcess(pi.hProcess, 1);
