@@ -3,9 +3,10 @@
 // bytes in the file DEVICE, and to the program's end, for programs started
 // in turn on a hand-off naming PRINTER, with PRINTER and DEVICE as their
 // arguments. Prints "bytes_ms end_ms name" lines, the medians. With --trace,
-// for a wineserver that logs every request, it marks the press and the bytes'
-// arrival in that log (bench/count-send-requests.awk reads them) and looks
-// for the bytes without pausing, so that the mark follows them closely.
+// for a wineserver that logs every request (bench/count-send-requests.awk
+// reads the log), it marks the press and the bytes' arrival there, and waits
+// for the bytes on a change notification of DEVICE's folder: the server
+// wakes it, in its log, as soon as it learns of the write.
 #include <windows.h>
 
 #include <stdio.h>
@@ -76,6 +77,14 @@ void MarkTrace(const char* pszMark) {
         CloseHandle(hEvent);
 }
 
+// A change notification for a write to a file in the folder of pszPath.
+HANDLE WatchFolderOf(const char* pszPath) {
+    std::string folder(pszPath);
+    folder.resize(folder.find_last_of('\\'));
+    return FindFirstChangeNotificationA(folder.c_str(), FALSE,
+                                        FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+}
+
 // Milliseconds from the press to the bytes appended to the target and to
 // the end; false when either did not come within 30 seconds.
 bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* pszDevice,
@@ -101,14 +110,20 @@ bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* psz
     for (int i = 0; i < 1000 && GetForegroundWindow() != hDialog; ++i)
         Sleep(1);
     *pdBytesMs = *pdEndMs = -1;
+    HANDLE hChange = g_bTrace ? WatchFolderOf(pszDevice) : INVALID_HANDLE_VALUE;
     MarkTrace("KestrinBenchPress");
     double dPress = NowMs();
     PressEnter(hDialog);
-    // Under Wine, looking at the file asks nothing of the wineserver, so a
-    // traced loop adds nothing to its log.
-    while (NowMs() - dPress < 30000 && FileSize(pszDevice) < cbBefore + COMMAND_BYTES)
-        if (!g_bTrace)
+    while (NowMs() - dPress < 30000 && FileSize(pszDevice) < cbBefore + COMMAND_BYTES) {
+        if (hChange == INVALID_HANDLE_VALUE) {
             Sleep(1);
+        } else {
+            WaitForSingleObject(hChange, 100);
+            FindNextChangeNotification(hChange);
+        }
+    }
+    if (hChange != INVALID_HANDLE_VALUE)
+        FindCloseChangeNotification(hChange);
     if (FileSize(pszDevice) >= cbBefore + COMMAND_BYTES) {
         *pdBytesMs = NowMs() - dPress;
         MarkTrace("KestrinBenchBytes");

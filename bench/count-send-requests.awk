@@ -3,10 +3,12 @@
 # threads together, from the press of Enter to the bytes at the device and
 # to its end, and the threads it started in that time (its new_thread
 # requests), as "bytes end threads name" lines, each the median over the
-# program's sends, in the order the programs first ran. send_bench marks the
-# press and the bytes' arrival by asking for the events KestrinBenchPress
-# and KestrinBenchBytes; the program pressed is the last one it started. A
-# send whose bytes did not arrive counts for nothing. Plain POSIX awk.
+# program's sends, in the order the programs first ran. send_bench --trace
+# marks the press by asking for the event KestrinBenchPress, and then waits
+# for a change in the device's folder: the server's first wakeup of it is
+# the bytes' arrival (or its mark KestrinBenchBytes, should that come
+# first). The program pressed is the last one it started. A send whose bytes
+# did not arrive counts for nothing. Plain POSIX awk.
 function tid() { return substr($1, 1, length($1) - 1) }
 function hexfield(key) {
     return match($0, key "=[0-9a-f]+") ? substr($0, RSTART + length(key) + 1, RLENGTH - length(key) - 1) : ""
@@ -61,11 +63,13 @@ function median(list,    n, v, i, j, x) {
 / open_event\( .*name=L"KestrinBenchPress"/ {
     finish()
     pressed = last_started[owner[tid()]]
+    bench = tid()
     requests = threads = 0
     next
 }
-/ open_event\( .*name=L"KestrinBenchBytes"/ {
-    bytes = requests
+$1 == bench ":" && ($2 == "*wakeup*" || /name=L"KestrinBenchBytes"/) {
+    if (pressed != "" && bytes == "")
+        bytes = requests
     next
 }
 /^[0-9a-f]+: [a-z_0-9]+\( / {
