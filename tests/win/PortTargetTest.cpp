@@ -59,7 +59,7 @@ TEST_F(PortTarget, DefaultsReachTheNamedDevices) {
 }
 
 TEST_F(PortTarget, NoPortAndUnsetFilesOrTcpipHaveNoTargetAndSayWhy) {
-    for (int nPort : {-1, 18, 1000, -2147483647 - 1}) {
+    for (int nPort : {-1, PORT_COUNT, 1000, -2147483647 - 1}) {
         EXPECT_EQ(Choose(nPort).kind, TARGET_NONE) << nPort;
         EXPECT_EQ(Choose(nPort).dwError, DWORD(ERROR_INVALID_PARAMETER));
     }
