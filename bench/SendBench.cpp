@@ -118,8 +118,9 @@ bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* psz
         if (hChange == INVALID_HANDLE_VALUE) {
             Sleep(1);
         } else {
-            WaitForSingleObject(hChange, 100);
-            FindNextChangeNotification(hChange);
+            // Asked again only after it came, so that no change is missed.
+            if (WaitForSingleObject(hChange, 100) == WAIT_OBJECT_0)
+                FindNextChangeNotification(hChange);
         }
     }
     if (hChange != INVALID_HANDLE_VALUE)
