@@ -3,8 +3,8 @@
 #include <stddef.h>
 
 // The ports the port-link library knows, numbered in table order; a printer
-// port by any other name is PORT_NONE. The build counts the table's rows
-// (cmake/PortTable.cmake), so a port is added by its row alone.
+// port by any other name is PORT_NONE. PORT_COUNT is the number of the
+// table's rows, which the build counts (cmake/PortTable.cmake).
 const int PORT_NONE = -1;
 const int PORT_FILES = 12;
 const int PORT_TCPIP = 13;
