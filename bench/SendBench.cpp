@@ -1,12 +1,17 @@
-// send_bench RUNS DEVICE PRINTER PROGRAM [PROGRAM]...: the time from a real
-// press of Enter (Send, the default button) to the command's 9 bytes in the
-// file DEVICE, and to the program's end, for programs started in turn on a
-// hand-off naming PRINTER, with PRINTER and DEVICE as their arguments.
-// Prints "bytes_ms end_ms name" lines, the medians.
+// send_bench [--trace] RUNS DEVICE PRINTER PROGRAM [PROGRAM]...: the time
+// from a real press of Enter (Send, the default button) to the command's 9
+// bytes in the file DEVICE, and to the program's end, for programs started
+// in turn on a hand-off naming PRINTER, with PRINTER and DEVICE as their
+// arguments. Prints "bytes_ms end_ms name" lines, the medians. With --trace,
+// for a wineserver that logs every request (bench/count-send-requests.awk
+// reads the log), it marks the press and the bytes' arrival there, and waits
+// for the bytes on a change notification of DEVICE's folder: the server
+// wakes it, in its log, as soon as it learns of the write.
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <numeric>
@@ -60,6 +65,26 @@ void PressEnter(HWND hWnd) {
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+bool g_bTrace = false;
+
+// A request that the wineserver's log shows at a moment of the send: no such
+// event exists.
+void MarkTrace(const char* pszMark) {
+    if (!g_bTrace)
+        return;
+    HANDLE hEvent = OpenEventA(SYNCHRONIZE, FALSE, pszMark);
+    if (hEvent != NULL)
+        CloseHandle(hEvent);
+}
+
+// A change notification for a write to a file in the folder of pszPath.
+HANDLE WatchFolderOf(const char* pszPath) {
+    std::string folder(pszPath);
+    folder.resize(folder.find_last_of('\\'));
+    return FindFirstChangeNotificationA(folder.c_str(), FALSE,
+                                        FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
+}
+
 // Milliseconds from the press to the bytes appended to the target and to
 // the end; false when either did not come within 30 seconds.
 bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* pszDevice,
@@ -85,12 +110,25 @@ bool TimeOneSend(const char* pszProgram, const char* pszPrinter, const char* psz
     for (int i = 0; i < 1000 && GetForegroundWindow() != hDialog; ++i)
         Sleep(1);
     *pdBytesMs = *pdEndMs = -1;
+    HANDLE hChange = g_bTrace ? WatchFolderOf(pszDevice) : INVALID_HANDLE_VALUE;
+    MarkTrace("KestrinBenchPress");
     double dPress = NowMs();
     PressEnter(hDialog);
-    while (NowMs() - dPress < 30000 && FileSize(pszDevice) < cbBefore + COMMAND_BYTES)
-        Sleep(1);
-    if (FileSize(pszDevice) >= cbBefore + COMMAND_BYTES)
+    while (NowMs() - dPress < 30000 && FileSize(pszDevice) < cbBefore + COMMAND_BYTES) {
+        if (hChange == INVALID_HANDLE_VALUE) {
+            Sleep(1);
+        } else {
+            // Asked again only after it came, so that no change is missed.
+            if (WaitForSingleObject(hChange, 100) == WAIT_OBJECT_0)
+                FindNextChangeNotification(hChange);
+        }
+    }
+    if (hChange != INVALID_HANDLE_VALUE)
+        FindCloseChangeNotification(hChange);
+    if (FileSize(pszDevice) >= cbBefore + COMMAND_BYTES) {
         *pdBytesMs = NowMs() - dPress;
+        MarkTrace("KestrinBenchBytes");
+    }
     if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
         *pdEndMs = NowMs() - dPress;
     TerminateProcess(pi.hProcess, 1);
@@ -107,8 +145,13 @@ double Median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
+    g_bTrace = argc > 1 && strcmp(argv[1], "--trace") == 0;
+    if (g_bTrace) {
+        --argc;
+        ++argv;
+    }
     if (argc < 5) {
-        fprintf(stderr, "usage: send_bench RUNS DEVICE PRINTER PROGRAM [PROGRAM]...\n");
+        fprintf(stderr, "usage: send_bench [--trace] RUNS DEVICE PRINTER PROGRAM [PROGRAM]...\n");
         return 2;
     }
     int nRuns = atoi(argv[1]);

@@ -6,10 +6,17 @@
 #include <string.h>
 #endif
 
-const char* const g_rgpszPortNames[PORT_COUNT] = {
+// The one list of the ports: the build reads it from here for everything
+// else that names them (cmake/PortTable.cmake). New ports go at the end,
+// since the numbers are the program's contract with the library.
+constexpr const char* g_rgpszPortNames[PORT_COUNT] = {
     "COM1", "COM2", "COM3", "COM4",  "COM5",  "COM6",    "COM7",    "COM8",    "LPT1",
     "LPT2", "LPT3", "LPT4", "FILES", "TCPIP", "ZOVAVA0", "QORUSB1", "QORUSB2", "QORUSB3",
 };
+// The build counted every quoted name above; fewer rows than that would
+// leave the last ports without a name.
+static_assert(g_rgpszPortNames[PORT_COUNT - 1] != nullptr,
+              "cmake/PortTable.cmake misread the table");
 
 namespace {
 

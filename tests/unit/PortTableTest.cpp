@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ctype.h>
+
 #include <string>
 
 namespace {
@@ -11,31 +13,23 @@ int IndexOfSpoolerPort(const std::string& portName) {
     return PortIndexOf(portName.substr(0, BarePortNameLength(portName.size())).c_str());
 }
 
-TEST(PortTable, TrimmingDropsAnyLastCharacterAndKeepsEmptyEmpty) {
-    EXPECT_EQ(BarePortNameLength(0), 0u);
-    EXPECT_EQ(BarePortNameLength(1), 0u);
-    EXPECT_EQ(BarePortNameLength(5), 4u);
-    EXPECT_EQ(IndexOfSpoolerPort("COM1 "), 0);
-    EXPECT_EQ(IndexOfSpoolerPort("COM1x"), 0);
-}
-
-TEST(PortTable, SpoolerPortNamesMapToTheirNumbers) {
-    const struct {
-        const char* pszPort;
-        int nPort;
-    } ports[] = {
-        {"COM1:", 0},     {"COM2:", 1},     {"COM3:", 2},     {"COM4:", 3},   {"COM5:", 4},
-        {"COM6:", 5},     {"COM7:", 6},     {"COM8:", 7},     {"LPT1:", 8},   {"LPT2:", 9},
-        {"LPT3:", 10},    {"LPT4:", 11},    {"FILES:", 12},   {"TCPIP:", 13}, {"ZOVAVA0:", 14},
-        {"QORUSB1:", 15}, {"QORUSB2:", 16}, {"QORUSB3:", 17},
-    };
-    for (const auto& p : ports)
-        EXPECT_EQ(IndexOfSpoolerPort(p.pszPort), p.nPort) << p.pszPort;
+TEST(PortTable, EachNameWithAnyLastCharacterIsItsPortAndNoOtherSpellingIs) {
+    for (int nPort = 0; nPort < PORT_COUNT; ++nPort) {
+        const std::string name = g_rgpszPortNames[nPort];
+        for (const char* pszLast : {":", " ", "x", "0"})
+            EXPECT_EQ(IndexOfSpoolerPort(name + pszLast), nPort) << name << pszLast;
+        std::string lower = name;
+        for (char& ch : lower)
+            ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+        for (const std::string& other : {lower + ":", name + "_:", name, " " + name + ":"})
+            EXPECT_EQ(IndexOfSpoolerPort(other), -1) << '"' << other << '"';
+    }
 }
 
 TEST(PortTable, EverythingElseIsNoPort) {
-    for (const char* psz : {"com1:", "COM10:", "FILE:", "QORUSB1", "ZOVAVA0", "LPT1:,LPT2:", "",
-                            ":", "COM9:", " COM1:", "Com1:", "COM1::", "USB001", "nul:"})
+    EXPECT_EQ(BarePortNameLength(0), 0u);
+    EXPECT_EQ(BarePortNameLength(1), 0u);
+    for (const char* psz : {"LPT1:,LPT2:", "", ":", "USB001", "nul:"})
         EXPECT_EQ(IndexOfSpoolerPort(psz), -1) << '"' << psz << '"';
 }
 
