@@ -61,11 +61,11 @@ TEST(SendFailure, EveryRowsSentenceIsWholeAndSaysWhatMayStillArrive) {
     }
 }
 
-// Every reason of the library's own, at either stage and for any target, has
-// a row of its kind, after which the command may still arrive exactly when
-// the library says so. Its detail, here both a system error and a job's
-// status, is told in the system's words, and a job's state by the first of
-// its bits that names one.
+// Every library reason, at either stage and for any target, has a row of its
+// kind, after which the command may still arrive exactly when the library
+// says so; its detail (here both a system error and a job's status) is in the
+// system's words, a job's state in those of its first bit that names one; and
+// a port with a setting is never said to have no target.
 TEST(SendFailure, EveryLibraryReasonHasARowOfItsKind) {
     const DWORD DETAIL = ERROR_ACCESS_DENIED; // JOB_STATUS_DELETING | JOB_STATUS_PAUSED
     const DWORD kinds[] = {
@@ -86,12 +86,12 @@ TEST(SendFailure, EveryLibraryReasonHasARowOfItsKind) {
                 f.nPort = PORT_TCPIP;
                 f.strSetting = pszSetting;
                 f.dwSettingResult = *pszSetting ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
-                EXPECT_EQ(TavrixErrorKind(SendFailureRow(f).dwReason), TavrixErrorKind(f.dwError))
-                    << std::hex << f.dwError << " " << stage << " " << pszSetting;
-                EXPECT_EQ(SendMayStillArrive(f), TavrixMayHaveArrived(f.dwError))
-                    << std::hex << f.dwError;
                 const std::string reason(SendFailureReason(f));
+                EXPECT_EQ(TavrixErrorKind(SendFailureRow(f).dwReason), TavrixErrorKind(f.dwError))
+                    << reason;
+                EXPECT_EQ(SendMayStillArrive(f), TavrixMayHaveArrived(f.dwError)) << reason;
                 EXPECT_EQ(reason.find("Windows error"), std::string::npos) << reason;
+                EXPECT_FALSE(*pszSetting && reason.find("has no target") != std::string::npos);
                 EXPECT_TRUE(dwKind != TAVRIX_ERROR_JOB_STARTED ||
                             reason.find("(deleted)") != std::string::npos);
             }
