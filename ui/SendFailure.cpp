@@ -1,6 +1,5 @@
 #include "SendFailure.h"
 
-#include <stdlib.h>
 #include <string.h>
 #include <winspool.h>
 
@@ -174,13 +173,13 @@ UINT JobState(DWORD dwStatus) {
     return IDS_JOB_QUEUED;
 }
 
-// Whether the next port of the table numbers on from this one: COM2 after
-// COM1.
+// Whether the next port of the table numbers on from this one by its last
+// digit: COM2 after COM1.
 bool NumbersOn(LPCSTR pszPort, LPCSTR pszNext) {
-    size_t cchStem = strcspn(pszPort, "0123456789");
-    return pszPort[cchStem] != '\0' && strncmp(pszPort, pszNext, cchStem) == 0 &&
-           strspn(pszNext + cchStem, "0123456789") == strlen(pszNext + cchStem) &&
-           atoi(pszNext + cchStem) == atoi(pszPort + cchStem) + 1;
+    size_t cch = strlen(pszPort);
+    return cch > 0 && strlen(pszNext) == cch && strncmp(pszPort, pszNext, cch - 1) == 0 &&
+           pszPort[cch - 1] >= '0' && pszPort[cch - 1] < '9' &&
+           pszNext[cch - 1] == pszPort[cch - 1] + 1;
 }
 
 // Kestrin's ports as Windows lists them, in table order, a run of numbered
