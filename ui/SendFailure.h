@@ -80,8 +80,8 @@ const DWORD REASON_ANY = 0xFFFFFFFF;
 // the row for its target before one for any target. The reason of a failed
 // hand-off is its status.
 struct SEND_FAILURE_ROW {
-    UINT nStages; // the stages it is for, or'ed
-    DWORD dwReason;
+    UINT nStages;   // the stages it is for, or'ed
+    DWORD dwReason; // an error, the kind of a library reason, or REASON_ANY
     SEND_TARGET target;
     UINT nIDS; // the sentence, in the string table
     SEND_INSERT rgInserts[MAX_SEND_INSERTS];
@@ -90,6 +90,7 @@ struct SEND_FAILURE_ROW {
 extern const SEND_FAILURE_ROW g_rgSendFailureRows[];
 extern const int SEND_FAILURE_ROW_COUNT;
 
+// The row that says what failed.
 const SEND_FAILURE_ROW& SendFailureRow(const SEND_FAILURE& failure);
 
 // The sentence that says why a send failed and what the user can do about
