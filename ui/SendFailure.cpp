@@ -101,12 +101,11 @@ const int SEND_FAILURE_ROW_COUNT = sizeof g_rgSendFailureRows / sizeof g_rgSendF
 
 namespace {
 
+// A setting the library found has text: an empty value counts as none.
 SEND_TARGET TargetOf(const SEND_FAILURE& f) {
-    if (f.dwSettingResult != ERROR_SUCCESS)
-        return TARGET_DEVICE;
     if (PrinterOfSetting(f.strSetting) != NULL)
         return TARGET_PRINTER;
-    return f.nPort == PORT_TCPIP ? TARGET_TCP : TARGET_DEVICE;
+    return f.nPort == PORT_TCPIP && !f.strSetting.IsEmpty() ? TARGET_TCP : TARGET_DEVICE;
 }
 
 CString Words(UINT nIDS) {

@@ -21,7 +21,6 @@ SEND_FAILURE FailureOf(const SEND_FAILURE_ROW& row) {
     f.strPortName = bTcp ? "TCPIP:" : "LPT2:";
     f.nPort = bTcp ? PORT_TCPIP : 9;
     f.strSetting = bTcp ? ":9100" : row.target == TARGET_PRINTER ? "printer:Raw" : "";
-    f.dwSettingResult = f.strSetting.IsEmpty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
     return f;
 }
 
@@ -85,7 +84,6 @@ TEST(SendFailure, EveryLibraryReasonHasARowOfItsKind) {
                 f.dwError = TavrixErrorDetail(dwKind) ? dwKind : TavrixError(dwKind, DETAIL);
                 f.nPort = PORT_TCPIP;
                 f.strSetting = pszSetting;
-                f.dwSettingResult = *pszSetting ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
                 const std::string reason(SendFailureReason(f));
                 EXPECT_EQ(TavrixErrorKind(SendFailureRow(f).dwReason), TavrixErrorKind(f.dwError))
                     << reason;
