@@ -177,7 +177,7 @@ TEST_F(Send, CommandThatMayStillPrintIsNeverSentTwice) {
     std::string received;
     std::thread printer([&] { received = peer.AcceptReadAndHold(2000); });
     ExpectSendToFail("The printer at the port TCPIP: took the command but did not confirm it "
-                     "within 1 seconds, and may still print it: check the printer before you "
+                     "within 1 second, and may still print it: check the printer before you "
                      "send again. Kestrin will not send it twice.");
     printer.join();
     EXPECT_EQ(received, Command("0", "0"));
