@@ -6,7 +6,9 @@
 #include "portlink/PortTable.h"
 #include "portlink/Tavrix.h"
 #include "portlink/TavrixSettings.h"
+#include "SendEvents.h"
 #include "ui/CAboutDlg.h"
+#include "ui/SendEventLog.h"
 #include "ui/SendFailure.h"
 #include "ui/resource.h"
 
@@ -14,6 +16,36 @@ namespace {
 
 const short MIN_SIZE_MM = 0;
 const short MAX_SIZE_MM = 25000;
+
+// The event that reports a failed send: one for each kind of failure that
+// an administrator mends alike.
+DWORD SendEventOf(const SEND_FAILURE& f) {
+    switch (f.stage) {
+    case STAGE_HANDOFF:
+        return MSG_SEND_NO_PRINTER;
+    case STAGE_TIMEOUT:
+        return MSG_SEND_SETTING_UNUSABLE;
+    case STAGE_LOOKUP:
+    case STAGE_SHARED:
+    case STAGE_PORT:
+        return MSG_SEND_PRINTER_UNREACHABLE;
+    case STAGE_OPEN:
+        break;
+    case STAGE_WRITE:
+        return TavrixMayHaveArrived(f.dwError) ? MSG_SEND_MAY_STILL_ARRIVE : MSG_SEND_NOT_SENT;
+    }
+    switch (TavrixErrorKind(f.dwError)) {
+    case TAVRIX_ERROR_NO_SETTING:
+    case TAVRIX_ERROR_BAD_SETTING:
+    case TAVRIX_ERROR_UNREADABLE_SETTING:
+    case TAVRIX_ERROR_NOT_FULL_PATH:
+    case TAVRIX_ERROR_UNDEFINED_VARIABLE:
+    case TAVRIX_ERROR_UNSPECIFIED_ADDRESS:
+    case TAVRIX_ERROR_BAD_TIMEOUT:
+        return MSG_SEND_SETTING_UNUSABLE;
+    }
+    return MSG_SEND_PORT_NOT_OPENED;
+}
 
 } // namespace
 
@@ -187,8 +219,9 @@ void CImageSizeDlg::Send() {
 
 void CImageSizeDlg::ReportSendFailed(SEND_FAILURE& failure) {
     // The message quotes what the deployer set the port to.
+    SETTING_PLACE nPlace = PLACE_NONE;
     if (failure.nPort != PORT_NONE)
-        ReadPortSetting(g_rgpszPortNames[failure.nPort], &failure.strSetting);
+        ReadPortSetting(g_rgpszPortNames[failure.nPort], &failure.strSetting, &nPlace);
     if (failure.stage == STAGE_WRITE && TavrixMayHaveArrived(failure.dwError)) {
         m_bMaybeSent = TRUE;
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND), FALSE);
@@ -198,5 +231,8 @@ void CImageSizeDlg::ReportSendFailed(SEND_FAILURE& failure) {
     CString strMessage;
     strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed),
                       static_cast<LPCSTR>(SendFailureReason(failure)));
+    ReportSendEvent({SendEventOf(failure), m_bMaybeSent, strMessage, failure.strPrinter,
+                     failure.strPortName, failure.strSetting, nPlace, failure.dwError,
+                     failure.dwTimeoutSeconds});
     AfxMessageBox(strMessage);
 }
