@@ -6,6 +6,8 @@ set(CMAKE_SYSTEM_PROCESSOR ${MINGW_PROCESSOR})
 set(CMAKE_C_COMPILER ${MINGW_PROCESSOR}-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MINGW_PROCESSOR}-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_PROCESSOR}-w64-mingw32-windres)
+# The message compiler, for the event log's message table; CMake knows none.
+set(CMAKE_MC_COMPILER ${MINGW_PROCESSOR}-w64-mingw32-windmc)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PROCESSOR}-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -257,6 +257,14 @@ string(UUID PROGRAM_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Program" TYPE SHA1 UP
 set(PROGRAM_GUID "{${PROGRAM_GUID}}")
 string(UUID LIBRARY_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Library" TYPE SHA1 UPPER)
 set(LIBRARY_GUID "{${LIBRARY_GUID}}")
+# The event log's source (Kestrin.wxs.in): removing its component removes
+# its key whole, whatever else was added to it, by a Registry row named "-"
+# without a value, which wixl cannot write.
+string(UUID EVENT_SOURCE_GUID NAMESPACE ${GUID_NAMESPACE} NAME "EventSource" TYPE SHA1 UPPER)
+set(EVENT_SOURCE_GUID "{${EVENT_SOURCE_GUID}}")
+set(EVENT_SOURCE_KEY "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Kestrin")
+list(APPEND QUERIES
+    -q "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('EventSourceKey', 2, '${EVENT_SOURCE_KEY}', '-', 'EventSource')")
 file(READ ${CMAKE_CURRENT_LIST_DIR}/Kestrin.wxs.in template)
 string(CONFIGURE "${template}" wxs @ONLY)
 file(WRITE ${STAGE}/Kestrin.wxs "${wxs}")

@@ -3,9 +3,9 @@
 #include "handoff/HandoffReader.h"
 #include "output/SendCycle.h"
 #include "output/SizeCommand.h"
-#include "portlink/TavrixError.h"
 #include "portlink/TavrixSettings.h"
 #include "ui/CAboutDlg.h"
+#include "ui/SendEventLog.h"
 #include "ui/SendFailure.h"
 #include "ui/resource.h"
 
@@ -163,11 +163,14 @@ void CImageSizeDlg::Send() {
     failure.strPortName = cycle.port.strPortName;
     failure.nPort = cycle.nPort;
     failure.strSetting = cycle.strSetting;
+    failure.nSettingPlace = cycle.nSettingPlace;
+    failure.dwSettingResult = cycle.dwSettingResult;
     ReportSendFailed(failure);
 }
 
 void CImageSizeDlg::ReportSendFailed(const SEND_FAILURE& failure) {
-    if (failure.stage == STAGE_WRITE && TavrixMayHaveArrived(failure.dwError)) {
+    BOOL bMayStillArrive = SendMayStillArrive(failure);
+    if (bMayStillArrive) {
         m_bMaybeSent = TRUE;
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND), FALSE);
     }
@@ -176,5 +179,17 @@ void CImageSizeDlg::ReportSendFailed(const SEND_FAILURE& failure) {
     CString strMessage;
     strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed),
                       static_cast<LPCSTR>(SendFailureReason(failure)));
+    // The administrator hears of it as the operator does, without waiting.
+    SEND_EVENT event = {};
+    event.dwEventId = SendFailureEvent(failure);
+    event.bWarning = bMayStillArrive;
+    event.pszMessage = strMessage;
+    event.pszPrinter = failure.strPrinter;
+    event.pszPortName = failure.strPortName;
+    event.pszSetting = failure.strSetting;
+    event.nPlace = failure.nSettingPlace;
+    event.dwError = failure.dwError;
+    event.dwTimeoutSeconds = failure.dwTimeoutSeconds;
+    ReportSendEvent(event);
     AfxMessageBox(strMessage);
 }

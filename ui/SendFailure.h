@@ -62,7 +62,7 @@ const int MAX_SEND_INSERTS = 4;
 
 // The failure's event in the Windows event log: its event ID, one for each
 // kind of failure an administrator acts on alike.
-enum SEND_EVENT {
+enum SEND_EVENT_ID {
     SEND_EVENT_NO_PRINTER = 1001,  // the hand-off named no printer
     SEND_EVENT_BAD_SETTING = 1002, // TimeoutSeconds or a port's setting cannot be used
     SEND_EVENT_NO_PORT = 1003,     // the printer or its port cannot be found or used
@@ -85,7 +85,7 @@ struct SEND_FAILURE_ROW {
     SEND_TARGET target;
     UINT nIDS; // the sentence, in the string table
     SEND_INSERT rgInserts[MAX_SEND_INSERTS];
-    SEND_EVENT event;
+    SEND_EVENT_ID event;
 };
 extern const SEND_FAILURE_ROW g_rgSendFailureRows[];
 extern const int SEND_FAILURE_ROW_COUNT;
@@ -97,7 +97,7 @@ const SEND_FAILURE_ROW& SendFailureRow(const SEND_FAILURE& failure);
 // it, in the system's words where the reason is the system's.
 CString SendFailureReason(const SEND_FAILURE& failure);
 
-SEND_EVENT SendFailureEvent(const SEND_FAILURE& failure);
+SEND_EVENT_ID SendFailureEvent(const SEND_FAILURE& failure);
 
 // Whether the command may still reach the device after the failure, so
 // that sending it again could print it twice.
