@@ -25,7 +25,8 @@ struct SEND_JOB {
 
     LONG cRefs = 2;
     LONG nState = STEP_LOOKUP;
-    DWORD dwStart = GetTickCount(); // the Send's, for the library's bound too
+    DWORD dwStart = GetTickCount(); // the Send's bound, the library's too
+    DWORD dwTimeoutMs = 0;
     CString strPrinterName;
     char rgchCommand[SIZE_COMMAND_BUFFER] = {};
     int cbCommand = 0;
@@ -55,7 +56,7 @@ void SendThroughTheLibrary(SEND_JOB* pJob) {
     SEND_CYCLE& cycle = pJob->cycle;
     Tavrix link;
     link.SetCommPort(cycle.nPort);
-    link.SetSendStart(pJob->dwStart);
+    link.SetSendBound(pJob->dwStart, pJob->dwTimeoutMs);
     BOOL bOpen = link.OpenComm(0);
     DWORD dwError = GetLastError();
     cycle.dwSettingResult = link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
@@ -138,6 +139,7 @@ SEND_CYCLE RunSendCycle(const CString& strPrinterName, const char* pCommand, int
     pJob->strPrinterName = strPrinterName;
     memcpy(pJob->rgchCommand, pCommand, cbCommand);
     pJob->cbCommand = cbCommand;
+    pJob->dwTimeoutMs = dwTimeoutMs;
     DWORD dwResult = AfxCallWithin(RunCycle, pJob, dwTimeoutMs + SEND_GRACE_MS);
     if (dwResult == ERROR_SUCCESS) {
         cycle = pJob->cycle;

@@ -29,9 +29,9 @@ struct SEND_CYCLE {
     SETTING_PLACE nSettingPlace = PLACE_NONE;
 };
 
-// How much longer than TimeoutSeconds a Send may take: the library's own
-// bound starts at the open, and its last word (a job paused and looked at,
-// a connection reset) takes a moment.
+// How much longer than TimeoutSeconds a Send may take: the library keeps to
+// the same bound, and its last word there (a job paused and looked at, a
+// write cancelled, a connection reset) takes a moment.
 const DWORD SEND_GRACE_MS = 1000;
 
 // One Send of the command to the printer's port: the spooler's answer, the

@@ -41,11 +41,12 @@ public:
     TAVRIX_API ~Tavrix();
 
     TAVRIX_API void SetCommPort(int port);
-    // The GetTickCount at which the caller's own send began, before the
-    // next OpenComm: the link's bound then runs from there rather than from
-    // OpenComm, so that a caller who bounds its whole send by TimeoutSeconds
-    // hears the link's own reason within its bound.
-    TAVRIX_API void SetSendStart(DWORD dwTickCount);
+    // The bound of the caller's own send, for the next OpenComm: dwTimeoutMs
+    // from dwStartTick (a GetTickCount), the deployer's TimeoutSeconds as the
+    // caller read it. The link then keeps to that bound rather than to one
+    // of its own from OpenComm, so that a caller who bounds its whole send
+    // hears the link's own reason within it.
+    TAVRIX_API void SetSendBound(DWORD dwStartTick, DWORD dwTimeoutMs);
     // mode 0 opens the selected port for writing; there is no other mode, and
     // any other value opens nothing. Nonzero when the port is open.
     TAVRIX_API virtual int OpenComm(int mode);
@@ -75,8 +76,9 @@ private:
     int m_nConnect;
     CString m_strOutputFileName;
     CPortLink* m_pLink;
-    BOOL m_bSendStarted;
+    BOOL m_bSendBound;
     DWORD m_dwSendStart;
+    DWORD m_dwSendTimeoutMs;
     DWORD m_dwSettingResult;
     CString m_strSetting;
     SETTING_PLACE m_nSettingPlace;

@@ -10,8 +10,8 @@ const int MODE_WRITE = 0;
 } // namespace
 
 Tavrix::Tavrix()
-    : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_bSendStarted(FALSE), m_dwSendStart(0),
-      m_dwSettingResult(ERROR_FILE_NOT_FOUND), m_nSettingPlace(PLACE_NONE) {}
+    : m_nPort(PORT_NONE), m_nConnect(0), m_pLink(NULL), m_bSendBound(FALSE), m_dwSendStart(0),
+      m_dwSendTimeoutMs(0), m_dwSettingResult(ERROR_FILE_NOT_FOUND), m_nSettingPlace(PLACE_NONE) {}
 
 Tavrix::~Tavrix() {
     Tavrix::CloseComm();
@@ -21,17 +21,19 @@ void Tavrix::SetCommPort(int port) {
     m_nPort = port;
 }
 
-void Tavrix::SetSendStart(DWORD dwTickCount) {
-    m_bSendStarted = TRUE;
-    m_dwSendStart = dwTickCount;
+void Tavrix::SetSendBound(DWORD dwStartTick, DWORD dwTimeoutMs) {
+    m_bSendBound = TRUE;
+    m_dwSendStart = dwStartTick;
+    m_dwSendTimeoutMs = dwTimeoutMs;
 }
 
 int Tavrix::OpenComm(int mode) {
     CloseComm();
     // The one bound of the link, from here (or the caller's start) to its
     // close.
-    DWORD dwStart = m_bSendStarted ? m_dwSendStart : GetTickCount();
-    m_bSendStarted = FALSE;
+    BOOL bSendBound = m_bSendBound;
+    m_bSendBound = FALSE;
+    DWORD dwStart = bSendBound ? m_dwSendStart : GetTickCount();
     m_strSetting = CString();
     m_nSettingPlace = PLACE_NONE;
     m_dwSettingResult = ERROR_FILE_NOT_FOUND;
@@ -40,18 +42,19 @@ int Tavrix::OpenComm(int mode) {
         return 0;
     }
     DWORD dwSeconds = 0;
-    DWORD dwResult = ReadTimeoutSetting(&dwSeconds);
+    DWORD dwResult = bSendBound ? ERROR_SUCCESS : ReadTimeoutSetting(&dwSeconds);
     if (dwResult != ERROR_SUCCESS) {
         SetLastError(dwResult);
         return 0;
     }
+    DWORD dwTimeoutMs = bSendBound ? m_dwSendTimeoutMs : dwSeconds * 1000;
     if (m_nPort >= 0 && m_nPort < PORT_COUNT &&
         !(m_nPort == PORT_FILES && !m_strOutputFileName.IsEmpty()))
         m_dwSettingResult =
             ReadPortSetting(g_rgpszPortNames[m_nPort], &m_strSetting, &m_nSettingPlace);
     m_pLink = OpenPortLink(
         ChoosePortTarget(m_nPort, m_strOutputFileName, m_dwSettingResult, m_strSetting), dwStart,
-        dwSeconds * 1000);
+        dwTimeoutMs);
     m_nConnect = m_pLink != NULL;
     return m_nConnect;
 }
