@@ -2,26 +2,7 @@
 # each program made of the server from its start until it first showed a
 # window, as "count name" lines in the order the programs first started; a
 # program started more than once counts as its last start did, after the
-# prefix has warmed up. Plain POSIX awk: no gawk extensions.
-function tid() { return substr($1, 1, length($1) - 1) }
-function hexfield(key) {
-    return match($0, key "=[0-9a-f]+") ? substr($0, RSTART + length(key) + 1, RLENGTH - length(key) - 1) : ""
-}
-/ new_process\( / {
-    if (match($0, /imagepath=L"[^"]*"/)) {
-        n = split(substr($0, RSTART + 11, RLENGTH - 12), parts, /\\/)
-        pending[tid()] = parts[n]
-    }
-    next
-}
-/ new_process\(\) = 0 / {
-    if (tid() in pending) {
-        pid = hexfield("pid")
-        name[pid] = pending[tid()]
-        delete pending[tid()]
-    }
-    next
-}
+# prefix has warmed up. Read after bench/wine-trace.awk. Plain POSIX awk: no gawk extensions.
 / init_(first_)?thread\(\) = 0 / {
     owner[tid()] = hexfield("pid")
     next

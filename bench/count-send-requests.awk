@@ -8,11 +8,7 @@
 # for a change in the device's folder: the server's first wakeup of it is
 # the bytes' arrival (or its mark KestrinBenchBytes, should that come
 # first). The program pressed is the last one it started. A send whose bytes
-# did not arrive counts for nothing. Plain POSIX awk.
-function tid() { return substr($1, 1, length($1) - 1) }
-function hexfield(key) {
-    return match($0, key "=[0-9a-f]+") ? substr($0, RSTART + length(key) + 1, RLENGTH - length(key) - 1) : ""
-}
+# did not arrive counts for nothing. Read after bench/wine-trace.awk. Plain POSIX awk.
 function finish() {
     if (pressed != "" && bytes != "") {
         if (!(name[pressed] in sends))
@@ -31,22 +27,6 @@ function median(list,    n, v, i, j, x) {
             x = v[j]; v[j] = v[j - 1]; v[j - 1] = x
         }
     return v[int((n + 1) / 2)]
-}
-/ new_process\( / {
-    if (match($0, /imagepath=L"[^"]*"/)) {
-        n = split(substr($0, RSTART + 11, RLENGTH - 12), parts, /\\/)
-        pending[tid()] = parts[n]
-    }
-    next
-}
-/ new_process\(\) = 0 / {
-    if (tid() in pending) {
-        pid = hexfield("pid")
-        name[pid] = pending[tid()]
-        delete pending[tid()]
-        last_started[owner[tid()]] = pid
-    }
-    next
 }
 / init_first_thread\(\) = 0 / {
     owner[tid()] = hexfield("pid")
