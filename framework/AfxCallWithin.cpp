@@ -78,13 +78,16 @@ HANDLE StartCall(void (*pfnCall)(void*), void* pvCall) {
 
 } // namespace
 
-DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs) {
+DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void (*pfnGiveUp)(void* pvCall), void* pvCall,
+                    DWORD dwTimeoutMs) {
     PrepareOnce();
     HANDLE hThread = StartCall(pfnCall, pvCall);
     if (hThread == NULL)
         return GetLastError();
     DWORD dwResult = ERROR_SUCCESS;
     if (!WaitForThread(hThread, dwTimeoutMs)) {
+        if (pfnGiveUp != NULL)
+            pfnGiveUp(pvCall);
         if (g_pfnCancelSynchronousIo != NULL)
             g_pfnCancelSynchronousIo(hThread);
         dwResult = ERROR_TIMEOUT;

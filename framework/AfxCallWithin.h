@@ -18,7 +18,9 @@ inline DWORD AfxTimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
 // for hung: posted input waits until the call is over, but messages sent to
 // its windows are delivered, and a window must not start a second call from
 // one of them. ERROR_SUCCESS when the call has returned within dwTimeoutMs.
-// ERROR_TIMEOUT when it has not: the synchronous I/O of its thread is then
+// ERROR_TIMEOUT when it has not: pfnGiveUp(pvCall), where given, runs on the
+// caller's thread, so that the call can learn it has been given up before
+// what it waits for returns; then the synchronous I/O of its thread is
 // cancelled, and the call goes on without its caller. Any other result means
 // that the thread could not be started and pfnCall never ran.
 //
@@ -28,7 +30,8 @@ inline DWORD AfxTimeLeftMs(DWORD dwStart, DWORD dwTimeoutMs) {
 // thread exists, so that a thread held in some DLL's start-up, under the
 // loader's lock, delays no later bound. The calls' code must stay loaded
 // while they run: the program's own, not a DLL's that may be freed.
-DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void* pvCall, DWORD dwTimeoutMs);
+DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void (*pfnGiveUp)(void* pvCall), void* pvCall,
+                    DWORD dwTimeoutMs);
 
 // A call on a thread of its own that nobody waits for, for work that
 // nothing depends on: ERROR_SUCCESS once it is started; otherwise pfnCall

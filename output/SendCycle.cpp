@@ -31,6 +31,7 @@ struct SEND_JOB {
     char rgchCommand[SIZE_COMMAND_BUFFER] = {};
     int cbCommand = 0;
     SEND_CYCLE cycle;
+    SEND_CYCLE givenUp; // the caller's alone: what it could tell when it gave up
 };
 
 void Release(SEND_JOB* pJob) {
@@ -57,11 +58,12 @@ void SendThroughTheLibrary(SEND_JOB* pJob) {
     Tavrix link;
     link.SetCommPort(cycle.nPort);
     link.SetSendBound(pJob->dwStart, pJob->dwTimeoutMs);
-    BOOL bOpen = link.OpenComm(0);
-    DWORD dwError = GetLastError();
+    // Known before an open that may not return in time.
     cycle.dwSettingResult = link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
-    if (!bOpen) {
-        cycle.dwError = dwError;
+    if (!Advance(pJob, STEP_OPEN))
+        return;
+    if (!link.OpenComm(0)) {
+        cycle.dwError = GetLastError();
         return;
     }
     if (!Advance(pJob, STEP_WRITE))
@@ -82,44 +84,43 @@ void RunCycle(void* pv) {
         const CString& strPortName = cycle.port.strPortName;
         cycle.nPort = PortIndexOf(
             strPortName.Left(static_cast<int>(BarePortNameLength(strPortName.GetLength()))));
-        if (Advance(pJob, STEP_OPEN))
-            SendThroughTheLibrary(pJob);
+        SendThroughTheLibrary(pJob);
     }
     Advance(pJob, FINISHED);
     Release(pJob);
 }
 
-// What the caller can tell of a Send it gave up on: what the steps that
-// were over had found, and that the one under way took too long.
-SEND_CYCLE GiveUp(SEND_JOB* pJob) {
+// What the caller can tell of a Send it gives up on, before the thread's
+// wait is cancelled: what the steps that were over had found, and that the
+// one under way took too long.
+void GiveUp(void* pv) {
+    SEND_JOB* pJob = static_cast<SEND_JOB*>(pv);
     LONG nState = pJob->nState;
     for (LONG nWas;
          (nWas = InterlockedCompareExchange(&pJob->nState, nState | GIVEN_UP, nState)) != nState;)
         nState = nWas;
     const SEND_CYCLE& done = pJob->cycle;
-    SEND_CYCLE cycle;
-    cycle.nStep = static_cast<SEND_STEP>(nState & STEP_MASK);
+    SEND_CYCLE& cycle = pJob->givenUp;
     // Done, only its thread has not ended yet.
     if (nState & FINISHED) {
         cycle = done;
         cycle.nStep = static_cast<SEND_STEP>(nState & STEP_MASK);
-        return cycle;
+        return;
     }
+    cycle.nStep = static_cast<SEND_STEP>(nState & STEP_MASK);
     cycle.dwError = ERROR_TIMEOUT;
     if (cycle.nStep >= STEP_OPEN) {
         cycle.port = done.port;
         cycle.nPort = done.nPort;
-    }
-    if (cycle.nStep >= STEP_WRITE) {
         cycle.dwSettingResult = done.dwSettingResult;
         cycle.strSetting = done.strSetting;
         cycle.nSettingPlace = done.nSettingPlace;
-        // Bytes may have gone before the write was stopped.
-        cycle.dwError = TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, ERROR_TIMEOUT);
     }
+    // Bytes may have gone before the write was stopped.
+    if (cycle.nStep == STEP_WRITE)
+        cycle.dwError = TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, ERROR_TIMEOUT);
     if (cycle.nStep == STEP_CLOSE)
         cycle.dwError = done.dwError;
-    return cycle;
 }
 
 } // namespace
@@ -140,12 +141,12 @@ SEND_CYCLE RunSendCycle(const CString& strPrinterName, const char* pCommand, int
     memcpy(pJob->rgchCommand, pCommand, cbCommand);
     pJob->cbCommand = cbCommand;
     pJob->dwTimeoutMs = dwTimeoutMs;
-    DWORD dwResult = AfxCallWithin(RunCycle, pJob, dwTimeoutMs + SEND_GRACE_MS);
+    DWORD dwResult = AfxCallWithin(RunCycle, GiveUp, pJob, dwTimeoutMs + SEND_GRACE_MS);
     if (dwResult == ERROR_SUCCESS) {
         cycle = pJob->cycle;
         cycle.nStep = static_cast<SEND_STEP>(pJob->nState & STEP_MASK);
     } else if (dwResult == ERROR_TIMEOUT) {
-        cycle = GiveUp(pJob);
+        cycle = pJob->givenUp;
     } else {
         // No thread ran: its hold on the job is the caller's to let go.
         Release(pJob);

@@ -212,13 +212,15 @@ foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
         set(component Port${port})
         set(value ${port})
         set(condition "${port} AND ${port} <> \"${CLEAR}\"")
-        # Before the machine's value is taken, which has its prefix already.
-        math(EXPR give "51 + ${nSetting}")
+        # Before the machine's value is taken, which has its prefix already;
+        # each action its own number (ICE82).
+        math(EXPR expand "51 + ${nSetting}")
+        math(EXPR escape "71 + ${nSetting}")
         list(APPEND QUERIES
             -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Expand${port}', 51, '${port}', '#%[${port}]')"
-            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Expand${port}', '${port} >< \"%\"', ${give})"
+            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Expand${port}', '${port} >< \"%\"', ${expand})"
             -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Escape${port}', 51, '${port}', '#[${port}]')"
-            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Escape${port}', '${port} << \"#\" AND NOT (${port} >< \"%\")', ${give})")
+            -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('Escape${port}', '${port} << \"#\" AND NOT (${port} >< \"%\")', ${escape})")
     endif()
     string(UUID guid NAMESPACE ${GUID_NAMESPACE} NAME "Port ${port}" TYPE SHA1 UPPER)
     string(APPEND SETTING_PROPERTIES
@@ -233,9 +235,10 @@ foreach(port IN LISTS PORTS ITEMS TIMEOUTSECONDS)
     string(APPEND SETTING_REFS "      <ComponentRef Id=\"${component}\"/>\n")
     # The client marks what was given empty before it hands over; the server
     # takes the machine's value for what was not given, after AppSearch (50)
-    # and before LaunchConditions (100), so long before CostInitialize.
+    # and before LaunchConditions (moved to 150 to make room), so long
+    # before CostInitialize.
     math(EXPR mark "26 + ${nSetting}")
-    math(EXPR keep "71 + ${nSetting}")
+    math(EXPR keep "101 + ${nSetting}")
     list(APPEND QUERIES
         -q "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('Mark${port}', 51, '${port}', '${CLEAR}')"
         -q "INSERT INTO `InstallUISequence` (`Action`, `Condition`, `Sequence`) VALUES ('Mark${port}', 'NOT ${port}', ${mark})"
@@ -251,7 +254,8 @@ list(APPEND QUERIES
     -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('GiveTIMEOUTSECONDS', 'TIMEOUTSECONDS AND TIMEOUTSECONDS <> \"${KEEP}\" AND TIMEOUTSECONDS <> \"${CLEAR}\"', 70)"
     -q "INSERT INTO `LaunchCondition` (`Condition`, `Description`) VALUES ('NOT TIMEOUTSECONDS OR TIMEOUTSECONDS = \"${KEEP}\" OR TIMEOUTSECONDS = \"${CLEAR}\" OR (TIMEOUTSECONDS >= 1 AND TIMEOUTSECONDS <= 60)', 'TIMEOUTSECONDS must be a whole number of seconds from 1 to 60.')"
     # The client searches nothing (above).
-    -q "DELETE FROM `InstallUISequence` WHERE `Action` = 'AppSearch'")
+    -q "DELETE FROM `InstallUISequence` WHERE `Action` = 'AppSearch'"
+    -q "UPDATE `InstallExecuteSequence` SET `Sequence` = 150 WHERE `Action` = 'LaunchConditions'")
 
 string(UUID PROGRAM_GUID NAMESPACE ${GUID_NAMESPACE} NAME "Program" TYPE SHA1 UPPER)
 set(PROGRAM_GUID "{${PROGRAM_GUID}}")
@@ -288,9 +292,11 @@ foreach(file KestrinExe Tavrix2Dll)
 endforeach()
 list(APPEND QUERIES
     -q "UPDATE `CustomAction` SET `Type` = 51 WHERE `Type` = 2099")
+set(sequence 1001)
 foreach(action SetARPINSTALLLOCATION SetARPHELPLINK SetARPURLINFOABOUT)
     list(APPEND QUERIES
-        -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('${action}', 1001)")
+        -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Sequence`) VALUES ('${action}', ${sequence})")
+    math(EXPR sequence "${sequence} + 1")
 endforeach()
 run(${MSIBUILD} ${msi} ${QUERIES})
 # A value with semicolons stays one argument only when written out here.

@@ -15,8 +15,9 @@
 // outside the table or a mode other than 0, or one of the library's own
 // (TavrixError.h).
 //
-// A link has one bound, the deployer's TimeoutSeconds (TavrixSettings.h),
-// from the start of OpenComm to the end of CloseComm: every wait that
+// A link has one bound, the deployer's TimeoutSeconds (TavrixSettings.h)
+// from the start of OpenComm, or the caller's own (SetSendBound), to the end
+// of CloseComm: every wait that
 // Windows lets be given up (a device's write, a connection, the printer's
 // answer, a print job's end) ends with it, and the member then fails with
 // its own reason. A few calls have no such form and return when Windows
@@ -40,6 +41,8 @@ public:
     TAVRIX_API Tavrix();
     TAVRIX_API ~Tavrix();
 
+    // Selects the port by its number and reads its setting, which the next
+    // OpenComm follows.
     TAVRIX_API void SetCommPort(int port);
     // The bound of the caller's own send, for the next OpenComm: dwTimeoutMs
     // from dwStartTick (a GetTickCount), the deployer's TimeoutSeconds as the
@@ -58,10 +61,11 @@ public:
     // and the link takes no more.
     TAVRIX_API unsigned long Write(const char* data, unsigned long length);
     TAVRIX_API virtual void CloseComm();
-    // The setting OpenComm found for the selected port, so that a caller can
-    // say what the port was set to without reading it again: ERROR_SUCCESS
-    // with its text and the place that decided (TavrixSettings.h),
-    // ERROR_FILE_NOT_FOUND when the port has none, or why it cannot be used.
+    // The selected port's setting as SetCommPort read it, so that a caller
+    // can say what the port was set to without reading it again, even while
+    // the open is under way: ERROR_SUCCESS with its text and the place that
+    // decided (TavrixSettings.h), ERROR_FILE_NOT_FOUND when the port has
+    // none, or why it cannot be used.
     TAVRIX_API DWORD GetPortSetting(CString* pstrSetting, SETTING_PLACE* pnPlace) const;
 
     TAVRIX_INLINE_API int IsConnect() { return m_nConnect; }

@@ -32,21 +32,22 @@ const DWORD TAVRIX_ERROR_NOT_CONFIRMED = 0x20000003;
 // ANSI code page: the system's reason;
 const DWORD TAVRIX_ERROR_UNREADABLE_SETTING = 0x20010000;
 // the print job of a printer: target failed or did not print in time, and
-// was deleted, so nothing was printed: the job's status (JOB_STATUS_...,
-// none where it was still waiting);
+// was deleted before it began, so nothing was printed: every status the
+// job was seen with (JOB_STATUS_..., none where it only waited);
 const DWORD TAVRIX_ERROR_JOB_FAILED = 0x20020000;
 // writing stopped after part or all of the bytes had gone, so they may still
 // reach the device: the system's reason (ERROR_TIMEOUT when the device did
 // not take them in time).
 const DWORD TAVRIX_ERROR_MAY_HAVE_ARRIVED = 0x20030000;
-// the print job had not printed in time, but the device had started on it
-// and it can no longer be taken back, so it may still print: its status.
+// the print job had not printed in time, but the device had started on it,
+// or its state could not be told, and it can no longer be taken back, so it
+// may still print: every status it was seen with.
 const DWORD TAVRIX_ERROR_JOB_STARTED = 0x20040000;
 
 // the print job of a printer: target left the queue without the spooler
 // saying it had printed: it was handed on (to another computer's queue, to
-// a print system that prints on its own), and may still print: the last
-// status seen of it.
+// a print system that prints on its own), and may still print: every
+// status it was seen with.
 const DWORD TAVRIX_ERROR_JOB_HANDED_ON = 0x20050000;
 
 inline DWORD TavrixError(DWORD dwKind, DWORD dwDetail) {

@@ -7,7 +7,8 @@
 
 // An open connection to a device: every kind writes all of its bytes or
 // fails with the reason, within what is left of the link's one bound, which
-// runs from the start of its open through its write to its close. A failure
+// runs from before its open (the caller's send, or OpenComm) through its
+// write to its close. A failure
 // after which part or all of the bytes may still reach the device says so:
 // TAVRIX_ERROR_MAY_HAVE_ARRIVED with the reason, or a reason that means as
 // much.
@@ -28,6 +29,6 @@ public:
 protected:
     DWORD TimeLeftMs() const { return AfxTimeLeftMs(m_dwStart, m_dwTimeoutMs); }
 
-    DWORD m_dwStart; // GetTickCount at the start of the open
+    DWORD m_dwStart; // GetTickCount at the start of the bound
     DWORD m_dwTimeoutMs;
 };

@@ -80,9 +80,9 @@ BOOL CSpoolerLink::WriteAll(const char* pData, DWORD cbData) {
     return bPrinted;
 }
 
-// Spools the one job. A printer that prints directly, rather than
-// spooling, may have passed on what it took: AbortPrinter cannot take that
-// back.
+// Spools the one job. A printer that prints directly, or as soon as a job
+// begins to spool, may have passed on what it took before a write failed:
+// AbortPrinter cannot take that back.
 BOOL CSpoolerLink::PrintJob(const char* pData, DWORD cbData, DWORD* pdwJob) {
     // Asking for the notices may have taken the time: no job is begun late.
     if (TimeLeftMs() == 0) {
@@ -99,10 +99,8 @@ BOOL CSpoolerLink::PrintJob(const char* pData, DWORD cbData, DWORD* pdwJob) {
                     : cbWritten < cbData ? ERROR_WRITE_FAULT
                                          : ERROR_SUCCESS;
     if (dwError != ERROR_SUCCESS) {
-        BOOL bAborted = m_api.AbortPrinter(m_hPrinter);
-        SetLastError(cbWritten > 0 || !bAborted
-                         ? TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError)
-                         : dwError);
+        m_api.AbortPrinter(m_hPrinter);
+        SetLastError(TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError));
         return FALSE;
     }
     // One that does not end well is the caller's to take back, if it can.
@@ -119,14 +117,21 @@ BOOL CSpoolerLink::WatchJob(DWORD dwJob) {
             SetLastError(TavrixError(TAVRIX_ERROR_MAY_HAVE_ARRIVED, dwError));
             return FALSE;
         }
+        // A job that printed and left between two looks is told by the
+        // notice of its PRINTED, which may still be on its way.
+        if (watch.bGone && !(watch.dwSeen & JOB_STATUS_PRINTED))
+            ReadNotices(dwJob, &watch);
         switch (JudgeJob(watch, TimeLeftMs())) {
         case JOB_PRINTED:
             return TRUE;
         case JOB_HANDED_ON:
-            SetLastError(TavrixError(TAVRIX_ERROR_JOB_HANDED_ON, watch.dwStatus));
+            SetLastError(TavrixError(TAVRIX_ERROR_JOB_HANDED_ON, watch.dwSeen));
             return FALSE;
         case JOB_WAITING:
-            WaitForChange(dwJob, &watch);
+            if (m_hChange != INVALID_HANDLE_VALUE)
+                ReadNotices(dwJob, &watch);
+            else
+                Sleep(TimeLeftMs() < JOB_POLL_MS ? TimeLeftMs() : JOB_POLL_MS);
             break;
         case JOB_GIVE_UP:
             return GiveUpJob(dwJob, &watch);
@@ -140,29 +145,36 @@ BOOL CSpoolerLink::WatchJob(DWORD dwJob) {
 // begun, or whose state cannot be told, is let go on. One that someone else
 // is deleting goes anyway.
 BOOL CSpoolerLink::GiveUpJob(DWORD dwJob, JOB_WATCH* pWatch) {
+    DWORD dwSeenBefore = pWatch->dwSeen;
     BOOL bPaused = FALSE;
     BOOL bKnown = TRUE;
     if (!(pWatch->dwSeen & JOB_GOING)) {
         bPaused = m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_PAUSE);
         bKnown = LookAtJob(dwJob, pWatch) == ERROR_SUCCESS;
+        if (pWatch->bGone)
+            ReadNotices(dwJob, pWatch);
         if (pWatch->dwSeen & JOB_STATUS_PRINTED)
             return TRUE;
     }
-    // The pause is Kestrin's own, not the job's state to report.
-    DWORD dwStatus = bPaused ? pWatch->dwStatus & ~JOB_STATUS_PAUSED : pWatch->dwStatus;
-    BOOL bBegun = !bKnown || pWatch->bGone || (pWatch->dwSeen & JOB_BEGUN) != 0;
-    if ((pWatch->dwSeen & JOB_GOING) && !(pWatch->dwSeen & JOB_BEGUN)) {
-        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwStatus));
+    // What the job went through, less Kestrin's own pause.
+    DWORD dwSeen = bPaused
+                       ? (pWatch->dwSeen & ~JOB_STATUS_PAUSED) | (dwSeenBefore & JOB_STATUS_PAUSED)
+                       : pWatch->dwSeen;
+    BOOL bBegun = (pWatch->dwSeen & JOB_BEGUN) != 0;
+    if ((pWatch->dwSeen & JOB_GOING) && !bBegun) {
+        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwSeen));
         return FALSE;
     }
-    if (bPaused && !bBegun && m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_DELETE)) {
-        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwStatus));
+    if (bPaused && bKnown && !pWatch->bGone && !bBegun &&
+        m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_DELETE)) {
+        SetLastError(TavrixError(TAVRIX_ERROR_JOB_FAILED, dwSeen));
         return FALSE;
     }
     // What may have begun is let finish rather than held half-done.
     if (bPaused)
         m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_RESUME);
-    SetLastError(TavrixError(TAVRIX_ERROR_JOB_STARTED, dwStatus));
+    SetLastError(TavrixError(
+        pWatch->bGone && !bBegun ? TAVRIX_ERROR_JOB_HANDED_ON : TAVRIX_ERROR_JOB_STARTED, dwSeen));
     return FALSE;
 }
 
@@ -196,15 +208,13 @@ DWORD CSpoolerLink::LookAtJob(DWORD dwJob, JOB_WATCH* pWatch) {
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
-// Waits for the spooler's word of a change, or a while where it sends none,
-// at most until the bound; every status the job passed through meanwhile
-// counts, one it has already left (PRINTED, just before it goes) too.
-void CSpoolerLink::WaitForChange(DWORD dwJob, JOB_WATCH* pWatch) {
-    DWORD dwLeftMs = TimeLeftMs();
-    if (m_hChange == INVALID_HANDLE_VALUE) {
-        Sleep(dwLeftMs < JOB_POLL_MS ? dwLeftMs : JOB_POLL_MS);
+// Waits a while, at most until the bound, for the spooler's word of a
+// change; every status the job passed through meanwhile counts, one it has
+// already left (PRINTED, just before it goes) too.
+void CSpoolerLink::ReadNotices(DWORD dwJob, JOB_WATCH* pWatch) {
+    if (m_hChange == INVALID_HANDLE_VALUE)
         return;
-    }
+    DWORD dwLeftMs = TimeLeftMs();
     DWORD dwWait = WaitForSingleObject(m_hChange, dwLeftMs < JOB_LOOK_MS ? dwLeftMs : JOB_LOOK_MS);
     if (dwWait == WAIT_TIMEOUT)
         return;

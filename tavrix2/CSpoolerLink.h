@@ -33,14 +33,17 @@ public:
     static CSpoolerLink* Open(const SPOOLER_API& api, LPCSTR pszPrinter, DWORD dwStart,
                               DWORD dwTimeoutMs);
 
-    // Succeeds once the spooler says the job PRINTED. A job that leaves the
-    // queue without that was handed on, not confirmed: it fails with
-    // TAVRIX_ERROR_JOB_HANDED_ON, as one that may still print. A job in
-    // error, seen being deleted, or still waiting at the bound is paused
-    // first and then looked at: one that the device had not begun is deleted
-    // (TAVRIX_ERROR_JOB_FAILED with its status: nothing printed), one it had
-    // begun, or that is gone, may still print (TAVRIX_ERROR_JOB_STARTED). A
-    // driver that takes no RAW data fails it with ERROR_INVALID_DATATYPE.
+    // Succeeds once the spooler says the job PRINTED, in the queue or in a
+    // notice. A job that leaves the queue without that was handed on, not
+    // confirmed: it fails with TAVRIX_ERROR_JOB_HANDED_ON, as one that may
+    // still print. A job in error, seen being deleted, or still waiting at
+    // the bound is paused first and then looked at: one that the device had
+    // not begun is deleted (TAVRIX_ERROR_JOB_FAILED: nothing printed); one
+    // it had begun, or whose state cannot be told, is let go on and may
+    // still print (TAVRIX_ERROR_JOB_STARTED); one gone by then was handed
+    // on. The detail is every status the job was seen with, less Kestrin's
+    // own pause. A driver that takes no RAW data fails the write with
+    // ERROR_INVALID_DATATYPE.
     BOOL WriteAll(const char* pData, DWORD cbData) override;
 
 private:
@@ -51,7 +54,7 @@ private:
     BOOL WatchJob(DWORD dwJob);
     BOOL GiveUpJob(DWORD dwJob, JOB_WATCH* pWatch);
     DWORD LookAtJob(DWORD dwJob, JOB_WATCH* pWatch);
-    void WaitForChange(DWORD dwJob, JOB_WATCH* pWatch);
+    void ReadNotices(DWORD dwJob, JOB_WATCH* pWatch);
     void StopWatching();
 
     const SPOOLER_API& m_api;

@@ -19,6 +19,12 @@ Tavrix::~Tavrix() {
 
 void Tavrix::SetCommPort(int port) {
     m_nPort = port;
+    m_strSetting = CString();
+    m_nSettingPlace = PLACE_NONE;
+    m_dwSettingResult =
+        port >= 0 && port < PORT_COUNT
+            ? ReadPortSetting(g_rgpszPortNames[port], &m_strSetting, &m_nSettingPlace)
+            : ERROR_FILE_NOT_FOUND;
 }
 
 void Tavrix::SetSendBound(DWORD dwStartTick, DWORD dwTimeoutMs) {
@@ -34,9 +40,6 @@ int Tavrix::OpenComm(int mode) {
     BOOL bSendBound = m_bSendBound;
     m_bSendBound = FALSE;
     DWORD dwStart = bSendBound ? m_dwSendStart : GetTickCount();
-    m_strSetting = CString();
-    m_nSettingPlace = PLACE_NONE;
-    m_dwSettingResult = ERROR_FILE_NOT_FOUND;
     if (mode != MODE_WRITE) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -48,10 +51,6 @@ int Tavrix::OpenComm(int mode) {
         return 0;
     }
     DWORD dwTimeoutMs = bSendBound ? m_dwSendTimeoutMs : dwSeconds * 1000;
-    if (m_nPort >= 0 && m_nPort < PORT_COUNT &&
-        !(m_nPort == PORT_FILES && !m_strOutputFileName.IsEmpty()))
-        m_dwSettingResult =
-            ReadPortSetting(g_rgpszPortNames[m_nPort], &m_strSetting, &m_nSettingPlace);
     m_pLink = OpenPortLink(
         ChoosePortTarget(m_nPort, m_strOutputFileName, m_dwSettingResult, m_strSetting), dwStart,
         dwTimeoutMs);

@@ -15,7 +15,7 @@ struct SEND_EVENT {
     LPCSTR pszSetting;      // what the port was set to, where it was
     SETTING_PLACE nPlace;   // the place that setting came from
     DWORD dwError;          // the system's reason or the library's
-    DWORD dwTimeoutSeconds; // how long each wait was
+    DWORD dwTimeoutSeconds; // the bound of the whole send
 };
 
 // Reports the event in the Application log, source "Kestrin", with the

@@ -36,7 +36,7 @@ const SEND_FAILURE_ROW g_rgSendFailureRows[] = {
      IDS_HANDOFF_NOT_PLAIN, {}, SEND_EVENT_NO_PRINTER},
     {STAGE_HANDOFF, HANDOFF_TOO_LARGE, TARGET_ANY,
      IDS_HANDOFF_TOO_LARGE, {}, SEND_EVENT_NO_PRINTER},
-    // The library reads TimeoutSeconds again, and may find it changed.
+    // The library reads TimeoutSeconds itself where it is not told the bound.
     {STAGE_TIMEOUT | LINK, TAVRIX_ERROR_BAD_TIMEOUT, TARGET_ANY,
      IDS_BAD_TIMEOUT, {}, SEND_EVENT_BAD_SETTING},
     {STAGE_TIMEOUT, REASON_ANY, TARGET_ANY,

@@ -32,7 +32,7 @@ struct SEND_FAILURE {
     CString strSetting;
     SETTING_PLACE nSettingPlace = PLACE_NONE;
     DWORD dwSettingResult = ERROR_FILE_NOT_FOUND;
-    DWORD dwTimeoutSeconds = 0; // how long each wait was
+    DWORD dwTimeoutSeconds = 0; // the bound of the whole send
 };
 
 // What the port leads to, by its setting; a port without one leads to its

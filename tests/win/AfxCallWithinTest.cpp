@@ -18,7 +18,7 @@ TEST(AfxCallWithin, BlockedCallIsGivenUpOnTimeAndGoesOnWithoutItsCaller) {
     PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
     FILETIME ftCreated, ftExited, ftKernel, ftUser;
     DWORD dwStart = GetTickCount();
-    EXPECT_EQ(AfxCallWithin(Blocked, &hBlocked, 300), DWORD(ERROR_TIMEOUT));
+    EXPECT_EQ(AfxCallWithin(Blocked, NULL, &hBlocked, 300), DWORD(ERROR_TIMEOUT));
     DWORD dwWaited = GetTickCount() - dwStart;
     EXPECT_GE(dwWaited, 290u);
     EXPECT_LT(dwWaited, 1000u);
@@ -45,14 +45,14 @@ class CGivingUpApp : public CWinApp {
 public:
     BOOL InitInstance() override {
         HANDLE hBlocked = CreateEventA(NULL, FALSE, TRUE, NULL);
-        AfxCallWithin(Blocked, &hBlocked, 5000); // the first call, as the first Send
+        AfxCallWithin(Blocked, NULL, &hBlocked, 5000); // the first call, as the first Send
         ResetEvent(hBlocked);
         HANDLE hStarting = CreateEventA(NULL, TRUE, FALSE, "KestrinSlowStart");
         CloseHandle(CreateThread(NULL, 0, LoadSlowStart, NULL, 0, NULL));
         if (WaitForSingleObject(hStarting, 5000) != WAIT_OBJECT_0)
             return FALSE;
         DWORD dwStart = GetTickCount();
-        m_nExitCode = AfxCallWithin(Blocked, &hBlocked, 1000) == ERROR_TIMEOUT &&
+        m_nExitCode = AfxCallWithin(Blocked, NULL, &hBlocked, 1000) == ERROR_TIMEOUT &&
                               GetTickCount() - dwStart < 1500
                           ? 2
                           : 3;

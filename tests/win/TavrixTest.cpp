@@ -487,7 +487,7 @@ TEST(SpoolerLink, OnlyAPrintedJobIsSentAndOnlyOneThatNeverBeganIsTakenBack) {
         std::vector<DWORD> controls;
     } lives[] = {
         {{JOB_STATUS_PRINTING, JOB_STATUS_PRINTED, GONE}, SAME, 0, 1000, ERROR_SUCCESS, {}},
-        {{JOB_STATUS_PRINTING, GONE}, SAME, JOB_STATUS_PRINTED, 1000, ERROR_SUCCESS, {}},
+        {{GONE}, SAME, JOB_STATUS_PRINTED, 1000, ERROR_SUCCESS, {}},
         {{0}, JOB_STATUS_PRINTING, 0, 20, TAVRIX_ERROR_JOB_STARTED, {P, R}},
         {{JOB_STATUS_SPOOLING, GONE}, SAME, 0, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
         {{JOB_STATUS_COMPLETE, GONE}, SAME, 0, 1000, TAVRIX_ERROR_JOB_HANDED_ON, {}},
@@ -495,7 +495,7 @@ TEST(SpoolerLink, OnlyAPrintedJobIsSentAndOnlyOneThatNeverBeganIsTakenBack) {
         {{JOB_STATUS_DELETING}, SAME, 0, 1000, TAVRIX_ERROR_JOB_FAILED, {}},
         {{0}, JOB_STATUS_PAUSED, 0, 20, TAVRIX_ERROR_JOB_FAILED, {P, D}},
         {{JOB_STATUS_ERROR}, SAME, 0, 1000, TAVRIX_ERROR_JOB_FAILED, {P, D}},
-        {{0}, GONE, 0, 20, TAVRIX_ERROR_JOB_STARTED, {P, R}},
+        {{0}, GONE, 0, 20, TAVRIX_ERROR_JOB_HANDED_ON, {P, R}},
     };
     SPOOLER_API api = StandInSpooler();
     for (const auto& life : lives) {
