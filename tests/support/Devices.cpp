@@ -6,6 +6,7 @@
 
 #include <ctype.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "TestFiles.h"
 #include "WaitUntil.h"
@@ -13,8 +14,11 @@
 RegistrySetting::RegistrySetting(HKEY hRoot, const char* pszKey, const char* pszName,
                                  const std::string& value, DWORD dwType)
     : m_hKey(NULL), m_name(pszName), m_bEarlier(false), m_dwEarlierType(REG_NONE) {
-    LONG lResult = RegCreateKeyExA(hRoot, pszKey, 0, NULL, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, NULL,
-                                   &m_hKey, NULL);
+    // Kestrin's own settings in the 32-bit view, where the package writes
+    // them, whichever build this is.
+    REGSAM samView = strncmp(pszKey, "Software\\Kestrin", 16) == 0 ? KEY_WOW64_32KEY : 0;
+    LONG lResult = RegCreateKeyExA(hRoot, pszKey, 0, NULL, 0,
+                                   KEY_QUERY_VALUE | KEY_SET_VALUE | samView, NULL, &m_hKey, NULL);
     EXPECT_EQ(lResult, ERROR_SUCCESS) << pszKey;
     if (lResult != ERROR_SUCCESS)
         return;
