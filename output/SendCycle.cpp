@@ -59,7 +59,7 @@ void SendThroughTheLibrary(SEND_JOB* pJob) {
     link.SetCommPort(cycle.nPort);
     link.SetSendBound(pJob->dwStart, pJob->dwTimeoutMs);
     // Known before an open that may not return in time.
-    cycle.dwSettingResult = link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
+    link.GetPortSetting(&cycle.strSetting, &cycle.nSettingPlace);
     if (!Advance(pJob, STEP_OPEN))
         return;
     if (!link.OpenComm(0)) {
@@ -95,10 +95,7 @@ void RunCycle(void* pv) {
 // one under way took too long.
 void GiveUp(void* pv) {
     SEND_JOB* pJob = static_cast<SEND_JOB*>(pv);
-    LONG nState = pJob->nState;
-    for (LONG nWas;
-         (nWas = InterlockedCompareExchange(&pJob->nState, nState | GIVEN_UP, nState)) != nState;)
-        nState = nWas;
+    LONG nState = InterlockedOr(&pJob->nState, GIVEN_UP);
     const SEND_CYCLE& done = pJob->cycle;
     SEND_CYCLE& cycle = pJob->givenUp;
     // Done, only its thread has not ended yet.
@@ -112,7 +109,6 @@ void GiveUp(void* pv) {
     if (cycle.nStep >= STEP_OPEN) {
         cycle.port = done.port;
         cycle.nPort = done.nPort;
-        cycle.dwSettingResult = done.dwSettingResult;
         cycle.strSetting = done.strSetting;
         cycle.nSettingPlace = done.nSettingPlace;
     }

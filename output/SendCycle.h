@@ -22,9 +22,8 @@ struct SEND_CYCLE {
     DWORD dwError = ERROR_SUCCESS;
     PRINTER_PORT port = {ERROR_SUCCESS, CString(), FALSE, CString()};
     int nPort = PORT_NONE;
-    // The port's setting as the library found it (Tavrix::GetPortSetting),
-    // once it has opened or failed to.
-    DWORD dwSettingResult = ERROR_FILE_NOT_FOUND;
+    // The port's setting as the library read it (Tavrix::GetPortSetting),
+    // from STEP_OPEN on: its text and place, where it has one.
     CString strSetting;
     SETTING_PLACE nSettingPlace = PLACE_NONE;
 };

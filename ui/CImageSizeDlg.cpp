@@ -164,7 +164,6 @@ void CImageSizeDlg::Send() {
     failure.nPort = cycle.nPort;
     failure.strSetting = cycle.strSetting;
     failure.nSettingPlace = cycle.nSettingPlace;
-    failure.dwSettingResult = cycle.dwSettingResult;
     ReportSendFailed(failure);
 }
 

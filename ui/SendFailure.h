@@ -27,11 +27,10 @@ struct SEND_FAILURE {
     CString strServer;   // the computer that shares the printer, if known
     CString strPortName; // the printer's port as Windows lists it, "LPT2:"
     int nPort = PORT_NONE;
-    // The port's setting as the library found it (Tavrix::GetPortSetting):
-    // its text and place where dwSettingResult is ERROR_SUCCESS.
+    // The port's setting as the library read it (Tavrix::GetPortSetting):
+    // its text and place, where it has one.
     CString strSetting;
     SETTING_PLACE nSettingPlace = PLACE_NONE;
-    DWORD dwSettingResult = ERROR_FILE_NOT_FOUND;
     DWORD dwTimeoutSeconds = 0; // the bound of the whole send
 };
 
