@@ -168,8 +168,7 @@ void CImageSizeDlg::Send() {
 }
 
 void CImageSizeDlg::ReportSendFailed(const SEND_FAILURE& failure) {
-    BOOL bMayStillArrive = SendMayStillArrive(failure);
-    if (bMayStillArrive) {
+    if (SendMayStillArrive(failure)) {
         m_bMaybeSent = TRUE;
         ::EnableWindow(::GetDlgItem(m_hWnd, IDC_SEND), FALSE);
     }
@@ -179,16 +178,6 @@ void CImageSizeDlg::ReportSendFailed(const SEND_FAILURE& failure) {
     strMessage.Format("%s\n%s", static_cast<LPCSTR>(strFailed),
                       static_cast<LPCSTR>(SendFailureReason(failure)));
     // The administrator hears of it as the operator does, without waiting.
-    SEND_EVENT event = {};
-    event.dwEventId = SendFailureEvent(failure);
-    event.bWarning = bMayStillArrive;
-    event.pszMessage = strMessage;
-    event.pszPrinter = failure.strPrinter;
-    event.pszPortName = failure.strPortName;
-    event.pszSetting = failure.strSetting;
-    event.nPlace = failure.nSettingPlace;
-    event.dwError = failure.dwError;
-    event.dwTimeoutSeconds = failure.dwTimeoutSeconds;
-    ReportSendEvent(event);
+    ReportSendEvent(failure, strMessage);
     AfxMessageBox(strMessage);
 }

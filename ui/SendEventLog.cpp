@@ -3,9 +3,19 @@
 #include <stdlib.h>
 
 #include "KestrinVersion.h"
+#include "SendEvents.h"
 #include "framework/AfxCallWithin.h"
 #include "framework/AfxLoadProc.h"
 #include "framework/CString.h"
+
+// The event IDs are the message table's numbers.
+static_assert(SEND_EVENT_NO_PRINTER == MSG_SEND_NO_PRINTER &&
+                  SEND_EVENT_BAD_SETTING == MSG_SEND_SETTING_UNUSABLE &&
+                  SEND_EVENT_NO_PORT == MSG_SEND_PRINTER_UNREACHABLE &&
+                  SEND_EVENT_NOT_OPENED == MSG_SEND_PORT_NOT_OPENED &&
+                  SEND_EVENT_NOT_SENT == MSG_SEND_NOT_SENT &&
+                  SEND_EVENT_MAY_ARRIVE == MSG_SEND_MAY_STILL_ARRIVE,
+              "SendEvents.mc numbers each event as the failure table does");
 
 namespace {
 
@@ -77,20 +87,20 @@ void Report(void* pv) {
 
 } // namespace
 
-void ReportSendEvent(const SEND_EVENT& event) {
+void ReportSendEvent(const SEND_FAILURE& failure, LPCSTR pszMessage) {
     PENDING_EVENT* pEvent = new PENDING_EVENT;
     if (pEvent == NULL)
         return;
-    pEvent->dwEventId = event.dwEventId;
-    pEvent->wType = event.bWarning ? EVENTLOG_WARNING_TYPE : EVENTLOG_ERROR_TYPE;
+    pEvent->dwEventId = SendFailureEvent(failure);
+    pEvent->wType = SendMayStillArrive(failure) ? EVENTLOG_WARNING_TYPE : EVENTLOG_ERROR_TYPE;
     CString* rgstr = pEvent->rgstrInsert;
-    rgstr[STRING_MESSAGE] = event.pszMessage;
-    rgstr[STRING_PRINTER] = event.pszPrinter;
-    rgstr[STRING_PORT] = event.pszPortName;
-    rgstr[STRING_SETTING] = event.pszSetting;
-    rgstr[STRING_PLACE] = PlaceName(event.nPlace);
-    rgstr[STRING_ERROR].Format("0x%08lX", event.dwError);
-    rgstr[STRING_TIMEOUT].Format("%lu", event.dwTimeoutSeconds);
+    rgstr[STRING_MESSAGE] = pszMessage;
+    rgstr[STRING_PRINTER] = failure.strPrinter;
+    rgstr[STRING_PORT] = failure.strPortName;
+    rgstr[STRING_SETTING] = failure.strSetting;
+    rgstr[STRING_PLACE] = PlaceName(failure.nSettingPlace);
+    rgstr[STRING_ERROR].Format("0x%08lX", failure.dwError);
+    rgstr[STRING_TIMEOUT].Format("%lu", failure.dwTimeoutSeconds);
     rgstr[STRING_VERSION] = KESTRIN_VERSION_DOTTED;
     if (AfxCallDetached(Report, pEvent) != ERROR_SUCCESS)
         delete pEvent;

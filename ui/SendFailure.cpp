@@ -1,7 +1,5 @@
 #include "SendFailure.h"
 
-#include "SendEvents.h"
-
 #include <string.h>
 #include <winspool.h>
 
@@ -9,15 +7,6 @@
 #include "portlink/SettingText.h"
 #include "portlink/TavrixError.h"
 #include "ui/resource.h"
-
-// The event IDs are the message table's numbers.
-static_assert(SEND_EVENT_NO_PRINTER == MSG_SEND_NO_PRINTER &&
-                  SEND_EVENT_BAD_SETTING == MSG_SEND_SETTING_UNUSABLE &&
-                  SEND_EVENT_NO_PORT == MSG_SEND_PRINTER_UNREACHABLE &&
-                  SEND_EVENT_NOT_OPENED == MSG_SEND_PORT_NOT_OPENED &&
-                  SEND_EVENT_NOT_SENT == MSG_SEND_NOT_SENT &&
-                  SEND_EVENT_MAY_ARRIVE == MSG_SEND_MAY_STILL_ARRIVE,
-              "SendEvents.mc numbers each event as the failure table does");
 
 namespace {
 
