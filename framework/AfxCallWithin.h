@@ -38,7 +38,8 @@ DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void (*pfnGiveUp)(void* pvCal
 // never ran. pvCall is the call's to free.
 DWORD AfxCallDetached(void (*pfnCall)(void* pvCall), void* pvCall);
 
-// Whether a call given up on, or one nobody waits for, may still be running. A process must not end
-// through ExitProcess meanwhile: other DLLs' detach code would wait for
-// locks that the call's thread may hold. AfxWinMain ends it at once instead.
+// Whether a call given up on, or one nobody waits for, may still be
+// running. A process must not end through ExitProcess meanwhile: other
+// DLLs' detach code would wait for locks that the call's thread may hold.
+// AfxWinMain ends it at once instead.
 BOOL AfxCallsRunning();

@@ -17,10 +17,9 @@
 //
 // A link has one bound, the deployer's TimeoutSeconds (TavrixSettings.h)
 // from the start of OpenComm, or the caller's own (SetSendBound), to the end
-// of CloseComm: every wait that
-// Windows lets be given up (a device's write, a connection, the printer's
-// answer, a print job's end) ends with it, and the member then fails with
-// its own reason. A few calls have no such form and return when Windows
+// of CloseComm: every wait that Windows lets be given up (a device's write,
+// a connection, the printer's answer, a print job's end) ends with it, and
+// the member then fails with its own reason. A few calls have no such form and return when Windows
 // lets them: opening a path on a server that has gone, the spooler's calls,
 // a host name's lookup, flushing a file to a share. A caller that must not
 // wait for them runs the link on a thread of its own and gives up on it

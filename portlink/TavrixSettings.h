@@ -29,7 +29,7 @@ enum SETTING_PLACE {
 };
 DWORD ReadPortSetting(LPCSTR pszPortName, CString* pstrSetting, SETTING_PLACE* pnPlace = NULL);
 
-// How long the library waits for a device, and the program for the spooler:
+// How long a whole send may take, the device and the spooler included:
 // the REG_DWORD TimeoutSeconds, from 1 to 60, DEFAULT_TIMEOUT_SECONDS where
 // there is none. TAVRIX_ERROR_BAD_TIMEOUT for a value of another type or out
 // of range, TAVRIX_ERROR_UNREADABLE_SETTING with the reason for one that
