@@ -153,8 +153,11 @@ BOOL CSpoolerLink::GiveUpJob(DWORD dwJob, JOB_WATCH* pWatch) {
         bKnown = LookAtJob(dwJob, pWatch) == ERROR_SUCCESS;
         if (pWatch->bGone)
             ReadNotices(dwJob, pWatch);
-        if (pWatch->dwSeen & JOB_STATUS_PRINTED)
+        if (pWatch->dwSeen & JOB_STATUS_PRINTED) {
+            if (bPaused && !pWatch->bGone)
+                m_api.SetJobA(m_hPrinter, dwJob, 0, NULL, JOB_CONTROL_RESUME);
             return TRUE;
+        }
     }
     // What the job went through, less Kestrin's own pause.
     DWORD dwSeen = bPaused
