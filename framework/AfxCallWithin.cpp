@@ -28,7 +28,8 @@ DWORD WINAPI CallThread(LPVOID pv) {
 }
 
 // Binding takes the loader's lock, which a thread given up on may hold for
-// as long as a DLL's start-up lasts: done once, before the first thread.
+// as long as a DLL's start-up lasts: done once, before the first thread of
+// either kind.
 void PrepareOnce() {
     if (InterlockedCompareExchange(&g_nPrepared, 1, 0) == 0)
         AfxBindSystemProc(&g_pfnCancelSynchronousIo, "kernel32.dll", "CancelSynchronousIo");
@@ -59,6 +60,7 @@ bool WaitForThread(HANDLE hThread, DWORD dwTimeoutMs) {
 
 // The thread's handle, or NULL with the reason in the last-error code.
 HANDLE StartCall(void (*pfnCall)(void*), void* pvCall) {
+    PrepareOnce();
     THREAD_START* pStart = static_cast<THREAD_START*>(malloc(sizeof(THREAD_START)));
     if (pStart == NULL) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -80,7 +82,6 @@ HANDLE StartCall(void (*pfnCall)(void*), void* pvCall) {
 
 DWORD AfxCallWithin(void (*pfnCall)(void* pvCall), void (*pfnGiveUp)(void* pvCall), void* pvCall,
                     DWORD dwTimeoutMs) {
-    PrepareOnce();
     HANDLE hThread = StartCall(pfnCall, pvCall);
     if (hThread == NULL)
         return GetLastError();
