@@ -16,7 +16,8 @@ struct PLACE {
 };
 
 const PLACE PLACES[] = {
-    {PLACE_MACHINE_POLICY, HKEY_LOCAL_MACHINE, true, KEY_WOW64_32KEY},
+    // Group Policy writes it as 64-bit Windows sees it, a key that 32-bit
+    // programs share: one read.
     {PLACE_MACHINE_POLICY, HKEY_LOCAL_MACHINE, true, KEY_WOW64_64KEY},
     {PLACE_USER_POLICY, HKEY_CURRENT_USER, true, 0},
     {PLACE_USER, HKEY_CURRENT_USER, false, 0},

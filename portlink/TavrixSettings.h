@@ -8,10 +8,9 @@
 // machine (Software\Policies\Kestrin\Tavrix in HKEY_LOCAL_MACHINE), Group
 // Policy's for the user (the same in HKEY_CURRENT_USER), the user's own
 // (Software\Kestrin\Tavrix in HKEY_CURRENT_USER) and the machine's (the same
-// in HKEY_LOCAL_MACHINE). Group Policy's place for the machine is read as
-// 32-bit programs see it and then as 64-bit programs do, whichever the
-// policy's writer was; the machine's own place only as 32-bit programs see
-// it, the one view the 32-bit package can keep and remove.
+// in HKEY_LOCAL_MACHINE). Software\Policies has one view, which 32-bit and
+// 64-bit programs share; the machine's own place is read only as 32-bit
+// programs see it, the one view the 32-bit package can keep and remove.
 
 // A port's setting: the string value named as the port in the places' Ports
 // subkey. ERROR_SUCCESS with its text (REG_EXPAND_SZ expanded),
