@@ -51,6 +51,12 @@ int Tavrix::OpenComm(int mode) {
         return 0;
     }
     DWORD dwTimeoutMs = bSendBound ? m_dwSendTimeoutMs : dwSeconds * 1000;
+    // A caller whose send has used up the bound gets no open that could
+    // still make a file or stir a device's lines.
+    if (AfxTimeLeftMs(dwStart, dwTimeoutMs) == 0) {
+        SetLastError(ERROR_TIMEOUT);
+        return 0;
+    }
     m_pLink = OpenPortLink(
         ChoosePortTarget(m_nPort, m_strOutputFileName, m_dwSettingResult, m_strSetting), dwStart,
         dwTimeoutMs);
