@@ -105,6 +105,7 @@ SOCKET ConnectAny(const addrinfo* pAddresses, DWORD dwTimeoutMs, DWORD dwStart) 
         SOCKET s = ws.socket(p->ai_family, p->ai_socktype, p->ai_protocol);
         if (s == INVALID_SOCKET) {
             dwError = ws.WSAGetLastError();
+            --cLeft;
             continue;
         }
         dwError = ConnectWithin(s, p, dwLeftMs / cLeft--);
